@@ -1,0 +1,67 @@
+#pragma once
+// The toolkit's process-wide services: message boxes, the message pump, the
+// millisecond clock, timers, modal loops and the beep. The Win32 renderer
+// implements them with real windows; tests install the fake toolkit
+// (tests/support/FakeToolkit.h) with its virtual clock. Window logic reaches
+// the platform only through App().
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace km27::ui {
+
+class Form;
+class Timer;
+
+enum class MsgIcon { None, Information, Confirmation, Warning };
+enum class MsgButtons { OK, OKCancel, YesNoCancel };
+enum class MsgResult { OK, Cancel, Yes, No };
+
+class IFormPeer;
+
+class IApplication {
+ public:
+  virtual ~IApplication() = default;
+
+  // Modal message box; returns the button the user chose.
+  virtual MsgResult MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                               MsgButtons buttons) = 0;
+
+  // Handles every pending message (arrivals from the serial port, timers,
+  // user input) and returns. What WaitResponse pumps while it waits.
+  virtual void ProcessMessages() = 0;
+
+  // Milliseconds since some start; wraps like GetTickCount.
+  virtual uint32_t TickCount() = 0;
+
+  // Timer bookkeeping: called by Timer whenever its interval or enabled state
+  // changes. A timer runs while enabled with an interval above 0.
+  virtual void TimerChanged(Timer& timer) = 0;
+  virtual void TimerDestroyed(Timer& timer) = 0;
+
+  // Creates the platform peer of a form (real window, or a recorder).
+  virtual IFormPeer* CreatePeer(Form& form) = 0;
+
+  // Runs a modal loop for a form that is already showing; returns when it is hidden.
+  virtual void RunModal(Form& form) = 0;
+
+  // The default system beep.
+  virtual void Beep() = 0;
+
+  // The application title (taskbar, tray hint).
+  virtual void SetTitle(const std::string& title) = 0;
+
+  // Ends the message loop of the program (the main window closed).
+  virtual void Terminate() = 0;
+
+  // Runs fn on the user-interface thread and returns when it has run. Called
+  // by worker threads (the POSIX serial port's receive thread) to hand an
+  // event over synchronously; fn runs inside ProcessMessages or the main loop.
+  virtual void SendSync(std::function<void()> fn) = 0;
+};
+
+// The toolkit in force. Must be installed before any form is created.
+IApplication& App();
+void SetApp(IApplication* app);
+
+}  // namespace km27::ui

@@ -1,0 +1,504 @@
+#include "ui/Components.h"
+
+#include <algorithm>
+
+#include "ui/Application.h"
+#include "ui/Form.h"
+
+namespace km27::ui {
+
+Component::Component(Form* owner, Kind kind, std::string name) : owner_(owner), kind_(kind), name_(std::move(name)) {}
+
+void Component::Changed(Prop p) {
+  if (owner_) {
+    owner_->NotifyChanged(*this, p);
+  } else if (kind_ == Kind::Form) {
+    static_cast<Form*>(this)->NotifyChanged(*this, p);
+  }
+}
+
+// ---- Control ----
+
+Control::Control(Form* owner, Kind kind, std::string name, Control* parent)
+    : Component(owner, kind, std::move(name)), parent_(parent ? parent : owner) {
+  if (parent_ && parent_ != this) parent_->AddChild(this);
+  if (kind == Kind::Form) parent_ = nullptr;
+}
+
+void Control::SetCaption(const std::string& v) {
+  if (caption_ == v) return;
+  caption_ = v;
+  Changed(Prop::Caption);
+}
+void Control::SetHint(const std::string& v) {
+  if (hint_ == v) return;
+  hint_ = v;
+  Changed(Prop::Hint);
+}
+void Control::SetShowHint(bool v) {
+  if (showHint_ == v) return;
+  showHint_ = v;
+  Changed(Prop::ShowHint);
+}
+void Control::SetEnabled(bool v) {
+  if (enabled_ == v) return;
+  enabled_ = v;
+  Changed(Prop::Enabled);
+}
+void Control::SetVisible(bool v) {
+  if (visible_ == v) return;
+  visible_ = v;
+  Changed(Prop::Visible);
+}
+void Control::SetBounds(const Rect& r) {
+  if (bounds_ == r) return;
+  bounds_ = r;
+  Changed(Prop::Bounds);
+}
+void Control::SetFont(const Font& f) {
+  parentFont_ = false;
+  if (font_ == f) return;
+  font_ = f;
+  Changed(Prop::Font);
+}
+void Control::SetColor(uint32_t c) {
+  if (color_ == c) return;
+  color_ = c;
+  Changed(Prop::Color);
+}
+
+void Control::SetAction(Action* a) {
+  if (action_) {
+    auto& cl = action_->clients;
+    cl.erase(std::remove(cl.begin(), cl.end(), this), cl.end());
+  }
+  action_ = a;
+  if (a) {
+    a->clients.push_back(this);
+    SetCaption(a->Caption());
+    SetEnabled(a->Enabled());
+    SetVisible(a->Visible());
+  }
+  Changed(Prop::Action);
+}
+
+void Control::Click() {
+  if (!enabled_) return;
+  if (action_) {
+    action_->Execute();
+  } else if (OnClick) {
+    OnClick();
+  }
+}
+
+// ---- SpeedButton ----
+
+void SpeedButton::SetDown(bool v) {
+  if (down_ == v) return;
+  down_ = v;
+  Changed(Prop::Down);
+}
+
+void SpeedButton::Click() {
+  if (!Enabled()) return;
+  if (GroupIndex != 0) SetDown(AllowAllUp ? !down_ : true);
+  Control::Click();
+}
+
+// ---- Edit ----
+
+void Edit::SetText(const std::string& v) {
+  std::string t = (maxLength_ > 0 && v.size() > static_cast<size_t>(maxLength_)) ? v.substr(0, maxLength_) : v;
+  if (text_ == t) return;
+  text_ = t;
+  if (selStart_ > static_cast<int>(text_.size())) selStart_ = static_cast<int>(text_.size());
+  if (selStart_ + selLength_ > static_cast<int>(text_.size())) selLength_ = static_cast<int>(text_.size()) - selStart_;
+  Changed(Prop::Text);
+  if (OnChange) OnChange();
+}
+
+void Edit::UserSetText(const std::string& v) {
+  if (text_ == v) return;
+  text_ = v;
+  if (selStart_ > static_cast<int>(text_.size())) selStart_ = static_cast<int>(text_.size());
+  if (selStart_ + selLength_ > static_cast<int>(text_.size())) selLength_ = static_cast<int>(text_.size()) - selStart_;
+  if (OnChange) OnChange();
+}
+
+void Edit::SetSelection(int start, int length) {
+  int n = static_cast<int>(text_.size());
+  start = std::clamp(start, 0, n);
+  length = std::clamp(length, 0, n - start);
+  if (start == selStart_ && length == selLength_) return;
+  selStart_ = start;
+  selLength_ = length;
+  Changed(Prop::Selection);
+}
+
+void Edit::SetReadOnly(bool v) {
+  if (readOnly_ == v) return;
+  readOnly_ = v;
+  Changed(Prop::ReadOnly);
+}
+
+void Edit::SetMaxLength(int v) {
+  if (maxLength_ == v) return;
+  maxLength_ = v;
+  Changed(Prop::MaxLength);
+}
+
+void Edit::InsertAtCaret(const std::string& text) {
+  std::string t = text_;
+  t.replace(static_cast<size_t>(selStart_), static_cast<size_t>(selLength_), text);
+  int caret = selStart_ + static_cast<int>(text.size());
+  selLength_ = 0;
+  SetText(t);
+  SetSelection(caret, 0);
+  selStart_ = std::min(caret, static_cast<int>(text_.size()));
+}
+
+void Edit::TypeChar(char c) {
+  if (OnKeyPress) OnKeyPress(c);
+  if (c == 0 || readOnly_) return;
+  if (c == '\b') {
+    if (selLength_ > 0) {
+      InsertAtCaret("");
+    } else if (selStart_ > 0) {
+      SetSelection(selStart_ - 1, 1);
+      InsertAtCaret("");
+    }
+    return;
+  }
+  if (c == '\r' && GetKind() != Kind::Memo) return;
+  InsertAtCaret(std::string(1, c));
+}
+
+// ---- Memo ----
+
+std::vector<std::string> Memo::Lines() const {
+  std::vector<std::string> lines;
+  if (text_.empty()) return lines;
+  size_t pos = 0;
+  for (;;) {
+    size_t e = text_.find("\r\n", pos);
+    if (e == std::string::npos) {
+      lines.push_back(text_.substr(pos));
+      break;
+    }
+    lines.push_back(text_.substr(pos, e - pos));
+    pos = e + 2;
+    if (pos == text_.size()) break;  // a trailing line break ends the last line
+  }
+  return lines;
+}
+
+void Memo::SetLines(const std::vector<std::string>& lines) {
+  std::string t;
+  for (const auto& l : lines) t += l + "\r\n";
+  SetText(t);
+}
+
+bool Memo::AddLine(const std::string& line) {
+  std::string t = text_;
+  if (!t.empty() && (t.size() < 2 || t.compare(t.size() - 2, 2, "\r\n") != 0)) t += "\r\n";
+  t += line + "\r\n";
+  if (Capacity > 0 && t.size() > Capacity) return false;
+  SetText(t);
+  SetSelection(static_cast<int>(text_.size()), 0);
+  return true;
+}
+
+void Memo::TypeChar(char c) {
+  if (OnKeyPress) OnKeyPress(c);
+  if (c == 0 || ReadOnly()) return;
+  if (c == '\r') {
+    InsertAtCaret("\r\n");
+    return;
+  }
+  if (c == '\b') {
+    Edit::TypeChar('\b');
+    return;
+  }
+  InsertAtCaret(std::string(1, c));
+}
+
+// ---- CheckBox ----
+
+void CheckBox::SetChecked(bool v) {
+  if (checked_ == v) return;
+  checked_ = v;
+  Changed(Prop::Checked);
+  if (OnClick) OnClick();
+}
+
+void CheckBox::Click() {
+  if (!Enabled()) return;
+  SetChecked(!checked_);
+}
+
+// ---- ItemsControl ----
+
+void ItemsControl::SetItems(const std::vector<std::string>& items) {
+  items_ = items;
+  Changed(Prop::Items);
+  if (itemIndex_ >= static_cast<int>(items_.size())) SetItemIndex(-1);
+}
+
+void ItemsControl::AddItem(const std::string& item) {
+  items_.push_back(item);
+  Changed(Prop::Items);
+}
+
+void ItemsControl::ClearItems() {
+  items_.clear();
+  Changed(Prop::Items);
+  SetItemIndex(-1);
+  if (auto* cb = dynamic_cast<ComboBox*>(this)) cb->SetText("");
+}
+
+void ItemsControl::SetItemIndex(int i) {
+  if (i < -1 || i >= static_cast<int>(items_.size())) i = -1;
+  if (auto* cb = dynamic_cast<ComboBox*>(this); cb && i >= 0) cb->text_ = items_[static_cast<size_t>(i)];
+  if (itemIndex_ == i) return;
+  itemIndex_ = i;
+  Changed(Prop::ItemIndex);
+}
+
+void ItemsControl::UserSelect(int i) {
+  if (!Enabled()) return;
+  SetItemIndex(i);
+  if (OnClick) OnClick();
+  if (OnChange) OnChange();
+}
+
+void ComboBox::SetText(const std::string& v) {
+  text_ = v;
+  if (itemIndex_ >= 0 && items_[static_cast<size_t>(itemIndex_)] != v) {
+    itemIndex_ = -1;
+    Changed(Prop::ItemIndex);
+  }
+  Changed(Prop::Text);
+}
+
+void ComboBox::UserSelect(int i) { ItemsControl::UserSelect(i); }
+
+void ComboBox::UserSetText(const std::string& v) {
+  text_ = v;
+  itemIndex_ = -1;
+  for (size_t k = 0; k < items_.size(); ++k)
+    if (items_[k] == v) itemIndex_ = static_cast<int>(k);
+  if (OnChange) OnChange();
+}
+
+// ---- ListView ----
+
+void ListView::SetColumns(const std::vector<ListColumn>& c) {
+  columns_ = c;
+  Changed(Prop::Columns);
+}
+void ListView::SetColumnTitle(size_t i, const std::string& title) {
+  if (i >= columns_.size()) return;
+  columns_[i].title = title;
+  Changed(Prop::Columns);
+}
+void ListView::SetRows(const std::vector<ListRow>& rows) {
+  rows_ = rows;
+  Changed(Prop::Rows);
+}
+void ListView::AddRow(const ListRow& row) {
+  rows_.push_back(row);
+  Changed(Prop::Rows);
+}
+void ListView::SetRow(size_t i, const ListRow& row) {
+  if (i >= rows_.size()) return;
+  rows_[i] = row;
+  Changed(Prop::Rows);
+}
+void ListView::DeleteRow(size_t i) {
+  if (i >= rows_.size()) return;
+  rows_.erase(rows_.begin() + static_cast<long>(i));
+  Changed(Prop::Rows);
+}
+void ListView::ClearRows() {
+  rows_.clear();
+  Changed(Prop::Rows);
+}
+int ListView::SelectedIndex() const {
+  for (size_t i = 0; i < rows_.size(); ++i)
+    if (rows_[i].selected) return static_cast<int>(i);
+  return -1;
+}
+void ListView::SetSelectedIndex(int i) {
+  for (size_t k = 0; k < rows_.size(); ++k) rows_[k].selected = static_cast<int>(k) == i;
+  Changed(Prop::Selection);
+}
+void ListView::SetChecked(size_t i, bool v) {
+  if (i >= rows_.size() || rows_[i].checked == v) return;
+  rows_[i].checked = v;
+  Changed(Prop::Checked);
+}
+void ListView::UserSelect(int i) {
+  SetSelectedIndex(i);
+  if (OnSelectItem) OnSelectItem();
+}
+void ListView::UserCheck(size_t i, bool v) {
+  if (i >= rows_.size()) return;
+  SetChecked(i, v);
+  if (OnCheck) OnCheck(i);
+}
+
+// ---- Pages ----
+
+void TabSheet::SetTabVisible(bool v) {
+  if (tabVisible_ == v) return;
+  tabVisible_ = v;
+  Changed(Prop::TabVisible);
+}
+
+std::vector<TabSheet*> PageControl::Pages() const {
+  std::vector<TabSheet*> pages;
+  for (Control* c : Children())
+    if (c->GetKind() == Kind::TabSheet) pages.push_back(static_cast<TabSheet*>(c));
+  return pages;
+}
+
+void PageControl::SetActivePage(TabSheet* page) {
+  if (active_ == page) return;
+  active_ = page;
+  Changed(Prop::ActivePage);
+  if (OnChange) OnChange();
+}
+
+void PageControl::UserSelect(TabSheet* page) {
+  bool allow = true;
+  if (OnChanging) OnChanging(allow);
+  if (allow) SetActivePage(page);
+}
+
+// ---- UpDown ----
+
+void UpDown::SetRange(int mn, int mx) {
+  min_ = mn;
+  max_ = mx;
+  Changed(Prop::Range);
+  SetPosition(pos_);
+}
+
+void UpDown::SetPosition(int p) {
+  p = std::clamp(p, min_, std::max(min_, max_));
+  bool changed = p != pos_;
+  pos_ = p;
+  if (Associate) Associate->SetText(std::to_string(p));
+  if (changed) Changed(Prop::Position);
+}
+
+void UpDown::UserSetPosition(int p) {
+  SetPosition(p);
+  if (OnChange) OnChange();
+}
+
+// ---- Action ----
+
+void Action::Propagate() {
+  for (Component* c : clients) {
+    if (auto* ctl = dynamic_cast<Control*>(c)) {
+      ctl->SetCaption(caption_);
+      ctl->SetEnabled(enabled_);
+      ctl->SetVisible(visible_);
+    } else if (auto* mi = dynamic_cast<MenuItem*>(c)) {
+      mi->SetCaption(caption_);
+      mi->SetEnabled(enabled_);
+      mi->SetVisible(visible_);
+    }
+  }
+}
+
+void Action::SetCaption(const std::string& v) {
+  caption_ = v;
+  Changed(Prop::Caption);
+  Propagate();
+}
+void Action::SetEnabled(bool v) {
+  enabled_ = v;
+  Changed(Prop::Enabled);
+  Propagate();
+}
+void Action::SetVisible(bool v) {
+  visible_ = v;
+  Changed(Prop::Visible);
+  Propagate();
+}
+void Action::SetImageIndex(int v) {
+  imageIndex_ = v;
+  Changed(Prop::ImageIndex);
+}
+bool Action::Execute() {
+  if (!enabled_ || !OnExecute) return false;
+  OnExecute();
+  return true;
+}
+
+// ---- Menus ----
+
+MenuItem::MenuItem(Form* owner, std::string name, PopupMenu* menu)
+    : Component(owner, Kind::MenuItem, std::move(name)), menu_(menu) {
+  if (menu_) menu_->items_.push_back(this);
+}
+
+void MenuItem::SetCaption(const std::string& v) {
+  if (caption_ == v) return;
+  caption_ = v;
+  Changed(Prop::Caption);
+}
+void MenuItem::SetEnabled(bool v) {
+  if (enabled_ == v) return;
+  enabled_ = v;
+  Changed(Prop::Enabled);
+}
+void MenuItem::SetVisible(bool v) {
+  if (visible_ == v) return;
+  visible_ = v;
+  Changed(Prop::Visible);
+}
+void MenuItem::SetAction(Action* a) {
+  action_ = a;
+  if (a) {
+    a->clients.push_back(this);
+    SetCaption(a->Caption());
+    SetEnabled(a->Enabled());
+    SetVisible(a->Visible());
+  }
+}
+void MenuItem::Click() {
+  if (!enabled_) return;
+  if (action_) {
+    action_->Execute();
+  } else if (OnClick) {
+    OnClick();
+  }
+}
+
+// ---- Timer ----
+
+Timer::Timer(Form* owner, std::string name, uint32_t interval, bool enabled)
+    : Component(owner, Kind::Timer, std::move(name)), interval_(interval), enabled_(enabled) {
+  if (Running()) App().TimerChanged(*this);
+}
+
+Timer::~Timer() { App().TimerDestroyed(*this); }
+
+void Timer::SetInterval(uint32_t ms) {
+  if (interval_ == ms) return;
+  interval_ = ms;
+  Changed(Prop::Interval);
+  App().TimerChanged(*this);
+}
+
+void Timer::SetEnabled(bool v) {
+  if (enabled_ == v) return;
+  enabled_ = v;
+  Changed(Prop::Enabled);
+  App().TimerChanged(*this);
+}
+
+}  // namespace km27::ui

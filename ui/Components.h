@@ -1,0 +1,449 @@
+#pragma once
+// Toolkit-neutral model of the program's windows: forms that own named
+// components. The model is the truth; a platform peer (IFormPeer) mirrors it
+// on screen and feeds user input back through the components' event handlers.
+// Every property setter notifies the peer with the property that changed, so
+// the Win32 renderer can update the real control and the fake toolkit can
+// record the change.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace km27::ui {
+
+class Form;
+class Action;
+class PopupMenu;
+
+enum class Kind {
+  Form, Label, Button, SpeedButton, Edit, Memo, CheckBox, RadioGroup, GroupBox, ComboBox, ListBox,
+  ListView, PageControl, TabSheet, TabControl, UpDown, Panel, Bevel, Shape, Timer, Action,
+  PopupMenu, MenuItem
+};
+
+enum class Prop {
+  Caption, Hint, ShowHint, Enabled, Visible, Bounds, Font, Color, Checked, Down, Items, ItemIndex,
+  Text, Lines, Selection, ReadOnly, MaxLength, Columns, Rows, TabVisible, ActivePage, Range,
+  Position, Action, Interval, ImageIndex, Other
+};
+
+struct Rect {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool operator==(const Rect&) const = default;
+};
+
+struct Font {
+  std::string name = "Tahoma";
+  int size = 9;      // points
+  int height = 0;    // pixels; when not 0 it wins over size (the monitor's 13 px Courier New)
+  int charSet = 1;   // 1 = the system default character set
+  bool bold = false;
+  bool operator==(const Font&) const = default;
+};
+
+// Base of everything a form owns. Names are the component names of the
+// window's design; language files address components by them.
+class Component {
+ public:
+  Component(Form* owner, Kind kind, std::string name);
+  virtual ~Component() = default;
+  Component(const Component&) = delete;
+  Component& operator=(const Component&) = delete;
+
+  const std::string& Name() const { return name_; }
+  Kind GetKind() const { return kind_; }
+  Form* Owner() const { return owner_; }
+
+  // Opaque slot for the platform peer (window handle, recorder entry...).
+  void* peerData = nullptr;
+
+ protected:
+  void Changed(Prop p);
+
+ private:
+  Form* owner_;
+  Kind kind_;
+  std::string name_;
+};
+
+// A visible component. Caption is the text of labels, buttons, check boxes,
+// group boxes, tab sheets and forms; edits and combo boxes use Text.
+class Control : public Component {
+ public:
+  Control(Form* owner, Kind kind, std::string name, Control* parent);
+
+  Control* Parent() const { return parent_; }
+  const std::vector<Control*>& Children() const { return children_; }
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& v);
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& v);
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool v);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v);
+  const Rect& Bounds() const { return bounds_; }
+  void SetBounds(const Rect& r);
+  void SetBounds(int left, int top, int width, int height) { SetBounds(Rect{left, top, width, height}); }
+  const Font& GetFont() const { return font_; }
+  void SetFont(const Font& f);
+  bool ParentFont() const { return parentFont_; }
+  void SetParentFont(bool v) { parentFont_ = v; }
+  uint32_t Color() const { return color_; }  // 0x00BBGGRR; 0xFFFFFFFF = default
+  void SetColor(uint32_t c);
+
+  // Action binding (buttons, speed buttons, menu items): caption, enabled and
+  // visible follow the action; a click executes it.
+  Action* GetAction() const { return action_; }
+  void SetAction(Action* a);
+
+  std::function<void()> OnClick;
+
+  // Called by the peer (or a test) when the user clicks the control.
+  virtual void Click();
+
+ private:
+  friend class Action;
+  void AddChild(Control* c) { children_.push_back(c); }
+
+  Control* parent_;
+  std::vector<Control*> children_;
+  std::string caption_, hint_;
+  bool showHint_ = false, enabled_ = true, visible_ = true, parentFont_ = true;
+  Rect bounds_;
+  Font font_;
+  uint32_t color_ = 0xFFFFFFFF;
+  Action* action_ = nullptr;
+};
+
+class Label : public Control {
+ public:
+  Label(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::Label, std::move(name), parent) {}
+};
+
+class Button : public Control {
+ public:
+  Button(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::Button, std::move(name), parent) {}
+  bool Default = false;  // Enter presses it
+  bool Cancel = false;   // Esc presses it
+};
+
+// A push button that can stay pressed (Down).
+class SpeedButton : public Control {
+ public:
+  SpeedButton(Form* owner, std::string name, Control* parent = nullptr)
+      : Control(owner, Kind::SpeedButton, std::move(name), parent) {}
+  bool Down() const { return down_; }
+  void SetDown(bool v);
+  int GroupIndex = 0;  // not 0: the button stays down when clicked
+  bool AllowAllUp = true;
+  void Click() override;
+
+ private:
+  bool down_ = false;
+};
+
+class Edit : public Control {
+ public:
+  Edit(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::Edit, std::move(name), parent) {}
+  Edit(Form* owner, Kind kind, std::string name, Control* parent) : Control(owner, kind, std::move(name), parent) {}
+
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& v);     // fires OnChange
+  int SelStart() const { return selStart_; }
+  int SelLength() const { return selLength_; }
+  void SetSelection(int start, int length);
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool v);
+  int MaxLength() const { return maxLength_; }  // 0: no limit
+  void SetMaxLength(int v);
+
+  // Replaces the selection with `text` and puts the caret after it.
+  void InsertAtCaret(const std::string& text);
+
+  std::function<void()> OnChange;
+  // A character typed by the user; set it to 0 to swallow it or change it.
+  std::function<void(char& key)> OnKeyPress;
+  // A key released (virtual-key code and shift state bits: 1 Shift, 2 Ctrl, 4 Alt).
+  std::function<void(uint16_t& key, int shift)> OnKeyDown;
+  std::function<void(uint16_t& key, int shift)> OnKeyUp;
+  std::function<void()> OnEnter;  // focus arrives
+  std::function<void()> OnExit;   // focus leaves
+
+  // The user types one character: OnKeyPress may swallow or change it, then it
+  // is inserted at the caret (Enter in a memo inserts CR LF). Used by the peer
+  // and by tests.
+  virtual void TypeChar(char c);
+
+  // Text set by the user through the platform control (no echo back to the peer).
+  void UserSetText(const std::string& v);
+
+ protected:
+  std::string text_;
+  int selStart_ = 0, selLength_ = 0;
+  bool readOnly_ = false;
+  int maxLength_ = 0;
+};
+
+// Multi-line text; Text() is the lines joined with CR LF.
+class Memo : public Edit {
+ public:
+  Memo(Form* owner, std::string name, Control* parent = nullptr) : Edit(owner, Kind::Memo, std::move(name), parent) {}
+  std::vector<std::string> Lines() const;
+  void SetLines(const std::vector<std::string>& lines);
+  // Appends a line; returns false when the view can hold no more text.
+  bool AddLine(const std::string& line);
+  void Clear() { SetText(""); }
+  size_t Capacity = 0;  // maximum text length in bytes; 0: the platform's limit
+  bool WordWrap = false;
+  bool ScrollBars = true;
+  void TypeChar(char c) override;
+};
+
+class CheckBox : public Control {
+ public:
+  CheckBox(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::CheckBox, std::move(name), parent) {}
+  bool Checked() const { return checked_; }
+  void SetChecked(bool v);  // fires OnClick when it changes, like the real control
+  void Click() override;    // toggles
+
+ private:
+  bool checked_ = false;
+};
+
+// Controls with an item list and a selected index (-1: none).
+class ItemsControl : public Control {
+ public:
+  ItemsControl(Form* owner, Kind kind, std::string name, Control* parent) : Control(owner, kind, std::move(name), parent) {}
+  const std::vector<std::string>& Items() const { return items_; }
+  void SetItems(const std::vector<std::string>& items);  // keeps the index when still valid, else -1
+  void AddItem(const std::string& item);
+  void ClearItems();
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int i);  // out of range becomes -1; does not fire OnChange
+  std::function<void()> OnChange;
+  // The user picks an item: sets the index and fires OnClick / OnChange.
+  virtual void UserSelect(int i);
+
+ protected:
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+};
+
+class RadioGroup : public ItemsControl {
+ public:
+  RadioGroup(Form* owner, std::string name, Control* parent = nullptr)
+      : ItemsControl(owner, Kind::RadioGroup, std::move(name), parent) {}
+  int Columns = 1;
+};
+
+class GroupBox : public Control {
+ public:
+  GroupBox(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::GroupBox, std::move(name), parent) {}
+};
+
+class ComboBox : public ItemsControl {
+ public:
+  ComboBox(Form* owner, std::string name, Control* parent = nullptr)
+      : ItemsControl(owner, Kind::ComboBox, std::move(name), parent) {}
+  // The edit text: the selected item, or what was set / typed.
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& v);  // leaves the index alone (-1 unless v equals the current item)
+  bool Editable = false;               // drop-down (editable) vs drop-down list
+  void UserSelect(int i) override;
+  void UserSetText(const std::string& v);
+
+ private:
+  friend class ItemsControl;
+  std::string text_;
+};
+
+class ListBox : public ItemsControl {
+ public:
+  ListBox(Form* owner, std::string name, Control* parent = nullptr) : ItemsControl(owner, Kind::ListBox, std::move(name), parent) {}
+};
+
+struct ListColumn {
+  std::string title;
+  int width = 50;
+};
+
+struct ListRow {
+  std::string caption;
+  std::vector<std::string> subItems;
+  bool checked = false;
+  int imageIndex = -1;
+  bool selected = false;
+};
+
+// Report-style list view.
+class ListView : public Control {
+ public:
+  ListView(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::ListView, std::move(name), parent) {}
+  const std::vector<ListColumn>& Columns() const { return columns_; }
+  void SetColumns(const std::vector<ListColumn>& c);
+  void SetColumnTitle(size_t i, const std::string& title);
+  const std::vector<ListRow>& Rows() const { return rows_; }
+  void SetRows(const std::vector<ListRow>& rows);
+  void AddRow(const ListRow& row);
+  void SetRow(size_t i, const ListRow& row);
+  void DeleteRow(size_t i);
+  void ClearRows();
+  int SelectedIndex() const;           // first selected row, -1 if none
+  void SetSelectedIndex(int i);        // selects one row (or none with -1)
+  void SetChecked(size_t i, bool v);
+  bool CheckBoxes = false;
+  bool RowSelect = true;
+  bool MultiSelect = false;
+  std::function<void()> OnSelectItem;  // selection changed
+  std::function<void(size_t)> OnCheck; // a row's check box toggled by the user
+  std::function<void()> OnDblClick;
+  // The user selects a row / toggles a check box.
+  void UserSelect(int i);
+  void UserCheck(size_t i, bool v);
+
+ private:
+  std::vector<ListColumn> columns_;
+  std::vector<ListRow> rows_;
+};
+
+class TabSheet : public Control {
+ public:
+  TabSheet(Form* owner, std::string name, Control* parent) : Control(owner, Kind::TabSheet, std::move(name), parent) {}
+  bool TabVisible() const { return tabVisible_; }
+  void SetTabVisible(bool v);
+
+ private:
+  bool tabVisible_ = true;
+};
+
+class PageControl : public Control {
+ public:
+  PageControl(Form* owner, std::string name, Control* parent = nullptr)
+      : Control(owner, Kind::PageControl, std::move(name), parent) {}
+  std::vector<TabSheet*> Pages() const;
+  TabSheet* ActivePage() const { return active_; }
+  void SetActivePage(TabSheet* page);  // fires OnChange
+  std::function<void()> OnChange;
+  std::function<void(bool& allow)> OnChanging;
+  void UserSelect(TabSheet* page);     // OnChanging may refuse
+
+ private:
+  TabSheet* active_ = nullptr;
+};
+
+class TabControl : public ItemsControl {
+ public:
+  TabControl(Form* owner, std::string name, Control* parent = nullptr)
+      : ItemsControl(owner, Kind::TabControl, std::move(name), parent) {}
+};
+
+class UpDown : public Control {
+ public:
+  UpDown(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::UpDown, std::move(name), parent) {}
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  void SetRange(int mn, int mx);
+  int Position() const { return pos_; }
+  void SetPosition(int p);  // clamped; updates the associated edit's text
+  Edit* Associate = nullptr;
+  std::function<void()> OnChange;
+  void UserSetPosition(int p);
+
+ private:
+  int min_ = 0, max_ = 100, pos_ = 0;
+};
+
+// Panels, bevels and shapes: containers and decoration.
+class Panel : public Control {
+ public:
+  Panel(Form* owner, std::string name, Control* parent = nullptr, Kind kind = Kind::Panel)
+      : Control(owner, kind, std::move(name), parent) {}
+};
+
+class Action : public Component {
+ public:
+  Action(Form* owner, std::string name) : Component(owner, Kind::Action, std::move(name)) {}
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& v);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v);
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int v);
+  std::function<void()> OnExecute;
+  // Runs OnExecute when enabled; returns whether it ran.
+  bool Execute();
+
+  // Controls and menu items bound to this action.
+  std::vector<Component*> clients;
+
+ private:
+  void Propagate();
+  std::string caption_;
+  bool enabled_ = true, visible_ = true;
+  int imageIndex_ = -1;
+};
+
+class MenuItem : public Component {
+ public:
+  MenuItem(Form* owner, std::string name, PopupMenu* menu);
+  const std::string& Caption() const { return caption_; }  // "-" is a separator
+  void SetCaption(const std::string& v);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v);
+  bool Default = false;
+  Action* GetAction() const { return action_; }
+  void SetAction(Action* a);
+  std::function<void()> OnClick;
+  void Click();  // executes the action or OnClick
+  PopupMenu* Menu() const { return menu_; }
+
+ private:
+  friend class Action;
+  PopupMenu* menu_;
+  Action* action_ = nullptr;
+  std::string caption_;
+  bool enabled_ = true, visible_ = true;
+};
+
+class PopupMenu : public Component {
+ public:
+  PopupMenu(Form* owner, std::string name) : Component(owner, Kind::PopupMenu, std::move(name)) {}
+  const std::vector<MenuItem*>& Items() const { return items_; }
+  bool AutoPopup = true;
+  std::function<void()> OnPopup;
+
+ private:
+  friend class MenuItem;
+  std::vector<MenuItem*> items_;
+};
+
+class Timer : public Component {
+ public:
+  Timer(Form* owner, std::string name, uint32_t interval = 1000, bool enabled = true);
+  ~Timer() override;
+  uint32_t Interval() const { return interval_; }
+  void SetInterval(uint32_t ms);  // 0 stops the timer
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v);        // enabling an enabled timer does not restart it
+  bool Running() const { return enabled_ && interval_ > 0; }
+  std::function<void()> OnTimer;
+  void Fire() {
+    if (OnTimer) OnTimer();
+  }
+
+ private:
+  uint32_t interval_;
+  bool enabled_;
+};
+
+}  // namespace km27::ui
