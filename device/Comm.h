@@ -1,0 +1,103 @@
+#pragma once
+// The communication window: owner of the serial port component CommX1, the
+// reader's protocol engine (framing by silence, block check, ACK/NAK, command
+// and answer), the frame decoder, the key data output timer, and the
+// communication monitor that logs every frame while it is showing.
+//
+// Implementation files:
+//   CommForm.cpp      components, layout, monitor (LogFrame, DumpHex, ...)
+//   CommProtocol.cpp  OpenPort, SendData, WaitResponse, CheckBcc, frame end
+//   CommDecode.cpp    DecodeFrame and the output driver tmrSendKeyDataTimer
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/ByteString.h"
+#include "device/CommX.h"
+#include "ui/Form.h"
+
+namespace km27 {
+
+enum class Direction { Sent, Received };
+
+// What the output driver asks of the setup wizard and the read data dialog.
+// Until those windows exist nothing is showing.
+class IReadConsumers {
+ public:
+  virtual ~IReadConsumers() = default;
+  virtual bool WizardShowing() = 0;
+  virtual void WizardReadCheck() = 0;  // the wizard shows and evaluates the read in CardData
+  virtual bool ReadDataShowing() = 0;
+  virtual void ShowReadData() = 0;     // the read data dialog takes the read in CardData
+};
+
+class TfrmComm : public ui::Form {
+ public:
+  // port: the serial port component (CreateCommX() in the program, a fake in tests).
+  explicit TfrmComm(std::unique_ptr<TCustomCommX> port);
+  ~TfrmComm() override;
+
+  // ---- components (names are part of the language file interface) ----
+  ui::Label* lblMgr;
+  ui::Memo* memMonitor;
+  ui::CheckBox* chkType;
+  ui::Label* Label2;
+  ui::Button* btnClear;
+  ui::Button* btnClose;
+  ui::Timer* tmrOpen;         // 500 ms greeting, one shot
+  ui::Timer* Timer1;          // frame timer: ReciveBuffTime of silence ends a frame
+  ui::Timer* tmrSendKeyData;  // 10 ms one-shot output timer
+
+  TCustomCommX& CommX1() { return *commX1_; }
+
+  // ---- protocol engine ----
+  bool OpenPort(bool showError);
+  void ClosePort();
+  void ApplyPortSettings();
+  void SendCommand(const std::string& command);
+  void SendData(const ByteString& data);
+  ByteString WaitResponse(int32_t timeoutMs);
+  bool CheckBcc(const ByteString& frame);
+  static ByteString MakeBcc(const ByteString& data, int32_t bccType, int32_t bccStart, int32_t bccByte);
+  void CommX1Receive(TCustomCommX& sender, int32_t receiveSize);
+  void Timer1Timer();
+  int32_t NakCount() const { return nakCount_; }
+
+  // ---- decoder and output driver ----
+  void DecodeFrame(const ByteString& frame);
+  void tmrSendKeyDataTimer();
+  // Where status texts of decoded frames go (the main window's lblResponse).
+  std::function<void(const std::string&)> OnStatusText;
+  // The wizard and the read data dialog; nullptr: neither exists.
+  IReadConsumers* readConsumers = nullptr;
+
+  // ---- monitor ----
+  void LogFrame(const ByteString& data, Direction dir);
+  void DumpHex(const ByteString& data, Direction dir);
+  void AddMonitorLine(const std::string& text);
+  void chkTypeClick();
+  void memMonitorKeyPress(char& key);
+  void btnClearClick();
+  void btnCloseClick();
+  void FormShow();
+  void tmrOpenTimer();
+
+  static const char* const kHexHeader;
+  static const char* const kTextHeader;
+
+ private:
+  std::unique_ptr<TCustomCommX> commX1_;
+
+  // Exchange state, touched on the user-interface thread only.
+  ByteString receiveBuffer_;
+  bool frameArrived_ = false;
+  bool waiting_ = false;
+  bool responseDone_ = false;
+  ByteString response_;
+  int32_t nakCount_ = 0;
+};
+
+// The process's communication window (created at start-up by the shell).
+extern TfrmComm* frmComm;
+
+}  // namespace km27
