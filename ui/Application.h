@@ -62,6 +62,7 @@ class IApplication {
 
 // The toolkit in force. Must be installed before any form is created.
 IApplication& App();
+IApplication* AppOrNull();  // nullptr before a toolkit is installed
 void SetApp(IApplication* app);
 
 }  // namespace km27::ui

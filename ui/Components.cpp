@@ -482,23 +482,26 @@ void MenuItem::Click() {
 
 Timer::Timer(Form* owner, std::string name, uint32_t interval, bool enabled)
     : Component(owner, Kind::Timer, std::move(name)), interval_(interval), enabled_(enabled) {
-  if (Running()) App().TimerChanged(*this);
+  if (Running())
+    if (auto* app = AppOrNull()) app->TimerChanged(*this);
 }
 
-Timer::~Timer() { App().TimerDestroyed(*this); }
+Timer::~Timer() {
+  if (auto* app = AppOrNull()) app->TimerDestroyed(*this);
+}
 
 void Timer::SetInterval(uint32_t ms) {
   if (interval_ == ms) return;
   interval_ = ms;
   Changed(Prop::Interval);
-  App().TimerChanged(*this);
+  if (auto* app = AppOrNull()) app->TimerChanged(*this);
 }
 
 void Timer::SetEnabled(bool v) {
   if (enabled_ == v) return;
   enabled_ = v;
   Changed(Prop::Enabled);
-  App().TimerChanged(*this);
+  if (auto* app = AppOrNull()) app->TimerChanged(*this);
 }
 
 }  // namespace km27::ui

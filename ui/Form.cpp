@@ -9,6 +9,7 @@ IApplication* gApp = nullptr;
 }  // namespace
 
 IApplication& App() { return *gApp; }
+IApplication* AppOrNull() { return gApp; }
 void SetApp(IApplication* app) { gApp = app; }
 
 Form::Form(std::string name) : Control(nullptr, Kind::Form, std::move(name), nullptr) { SetVisible(false); }
