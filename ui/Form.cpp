@@ -28,6 +28,9 @@ Component* Form::FindComponent(const std::string& name) const {
 }
 
 void Form::NotifyChanged(Component& c, Prop p) {
+  // The peer comes with the first change so that a recorder sees every one;
+  // a real window is only made when the form is first shown.
+  EnsurePeer();
   if (peer_) peer_->Changed(c, p);
 }
 
