@@ -12,7 +12,8 @@ echo "== native tests =="
 ctest --preset native -j "$jobs" || status=1
 echo "== Windows tests (Wine) =="
 ctest --preset windows -j "$jobs" || status=1
-if [ -d tests/fuzz ] && [ -x build/fuzz/run-fuzzers.sh ]; then
-  build/fuzz/run-fuzzers.sh || status=1
+if [ -x tests/fuzz/run.sh ]; then
+  echo "== fuzzing (bounded) =="
+  tests/fuzz/run.sh || status=1
 fi
 exit $status
