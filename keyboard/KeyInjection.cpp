@@ -1,0 +1,100 @@
+#include "keyboard/KeyInjection.h"
+
+#include "keyboard/KeyInjector.h"
+
+namespace km27 {
+
+TKeyState KeyState;
+
+namespace {
+
+constexpr uint8_t kVkShift = 0x10, kVkCtrl = 0x11, kVkAlt = 0x12, kVkKana = 0x15;
+
+// Keys for the control characters 0x00-0x1F; 0 types nothing. F6-F12 sit at
+// 0x14-0x1A so that 0x06-0x0D keep Ctrl, Backspace, Tab, Delete, End, Home, Enter.
+constexpr uint8_t kControlKeys[32] = {
+    0x00, 0x70, 0x71, 0x72, 0x73, 0x74, 0xA2, 0xA3,  // NUL F1-F5 LCtrl RCtrl
+    0x08, 0x09, 0x2E, 0x23, 0x24, 0x0D, kVkKana, kVkKana,  // BS Tab Del End Home Enter SO SI
+    0x21, 0x22, 0x2D, 0x00, 0x75, 0x76, 0x77, 0x78,  // PgUp PgDn Ins - F6-F9
+    0x79, 0x7A, 0x7B, 0x1B, 0x27, 0x25, 0x26, 0x28,  // F10-F12 Esc Right Left Up Down
+};
+
+bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+}  // namespace
+
+uint8_t CharToKey(unsigned char c, TKeyState& state) {
+  state.Shift = state.Ctrl = state.Alt = state.Hankaku = false;
+  if (c < 0x20) {
+    if (c == 0x0E || c == 0x0F) {
+      state.Shift = state.Ctrl = true;
+      state.KanaMode = (c == 0x0E);
+    }
+    return kControlKeys[c];
+  }
+  if (c >= 0x7F) return 0;
+
+  // In kana mode 0x21-0x5F stand for the half-width katakana 0xA1-0xDF
+  // (the 7-bit kana convention); the space stays a space.
+  if (state.KanaMode && c != 0x20) c = static_cast<unsigned char>(c + 0x80);
+
+  IKeyInjector& injector = KeyInjector();
+  const int scan = injector.VkKeyScan(static_cast<char>(c));
+  // -1 means the layout has no key for it: sending 0xFF with every modifier
+  // would only press Ctrl, Shift and Alt for nothing, so it is skipped.
+  if (scan == -1 || (scan & 0xFF) == 0xFF) return 0;
+  const unsigned high = (static_cast<unsigned>(scan) >> 8) & 0xFF;
+  state.Shift = (high & 0x01) != 0;
+  state.Ctrl = (high & 0x02) != 0;
+  state.Alt = (high & 0x04) != 0;
+  state.Hankaku = (high & 0x08) != 0;
+  // The layout's Shift state is the one for Caps Lock off; with it on, a
+  // letter needs the opposite to come out in the case asked for.
+  if (IsAsciiLetter(c) && injector.CapsLockOn()) state.Shift = !state.Shift;
+  return static_cast<uint8_t>(scan & 0xFF);
+}
+
+void SendKeyEvent(uint8_t code, bool up) { KeyInjector().KeyEvent(code, up); }
+
+PressedChar PressChar(unsigned char c) {
+  PressedChar p;
+  p.code = CharToKey(c, KeyState);
+  if (p.code == 0) return p;
+  p.shift = KeyState.Shift;
+  p.ctrl = KeyState.Ctrl;
+  p.alt = KeyState.Alt;
+  if (p.ctrl) SendKeyEvent(kVkCtrl, false);
+  if (p.shift) SendKeyEvent(kVkShift, false);
+  if (p.alt) SendKeyEvent(kVkAlt, false);
+  SendKeyEvent(p.code, false);
+  return p;
+}
+
+void ReleaseChar(const PressedChar& p) {
+  if (p.code == 0) return;
+  SendKeyEvent(p.code, true);
+  if (p.alt) SendKeyEvent(kVkAlt, true);
+  if (p.shift) SendKeyEvent(kVkShift, true);
+  if (p.ctrl) SendKeyEvent(kVkCtrl, true);
+}
+
+void TypeChars(const ByteString& text, bool down, bool up) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = ByteAt(text, i);
+    if (down) {
+      const PressedChar p = PressChar(c);
+      if (up) ReleaseChar(p);
+    } else if (up) {
+      PressedChar p;
+      p.code = CharToKey(c, KeyState);
+      p.shift = KeyState.Shift;
+      p.ctrl = KeyState.Ctrl;
+      p.alt = KeyState.Alt;
+      ReleaseChar(p);
+    }
+  }
+}
+
+void ResetKeyState() { KeyState = TKeyState{}; }
+
+}  // namespace km27
