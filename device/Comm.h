@@ -62,6 +62,17 @@ class TfrmComm : public ui::Form {
   void CommX1Receive(TCustomCommX& sender, int32_t receiveSize);
   void Timer1Timer();
   int32_t NakCount() const { return nakCount_; }
+  // The receive buffer holds at most this many bytes of one frame; what
+  // arrives beyond it is read from the port and dropped, and the frame still
+  // ends by silence. Far above any real frame (a full card read is a few
+  // hundred bytes).
+  static constexpr size_t kReceiveBufferCap = 64 * 1024;
+  // Bytes dropped from the frame being collected, and in total.
+  size_t DroppedBytes() const { return droppedTotal_; }
+  // The byte 0x06 (ACK), 0x15 (NAK) and 0x10 answered to the reader.
+  static constexpr char kAck = 0x06;
+  static constexpr char kNak = 0x15;
+  static constexpr char kNakLimit = 0x10;
 
   // ---- decoder and output driver ----
   void DecodeFrame(const ByteString& frame);
@@ -70,6 +81,10 @@ class TfrmComm : public ui::Form {
   std::function<void(const std::string&)> OnStatusText;
   // The wizard and the read data dialog; nullptr: neither exists.
   IReadConsumers* readConsumers = nullptr;
+  // Called when a card read or a long enough "VR" answer proves the reader
+  // alive (the main window's firmware check counter starts again). The
+  // process-wide FirmwareCheckFailures is reset in any case.
+  std::function<void()> OnFirmwareAlive;
 
   // ---- monitor ----
   void LogFrame(const ByteString& data, Direction dir);
@@ -95,6 +110,8 @@ class TfrmComm : public ui::Form {
   bool responseDone_ = false;
   ByteString response_;
   int32_t nakCount_ = 0;
+  size_t droppedFrame_ = 0;
+  size_t droppedTotal_ = 0;
 };
 
 // The process's communication window (created at start-up by the shell).
