@@ -1,0 +1,22 @@
+#pragma once
+// The serial device map of POSIX systems: the entries "COMn" (any case) of a
+// device directory, for instance links to the reader's pseudo-terminal. Shown
+// as "COM" + number, the form port numbers are chosen by.
+#include <string>
+
+#include "device/Ports.h"
+
+namespace km27 {
+
+class DirectorySerialDeviceMap : public ISerialDeviceMap {
+ public:
+  explicit DirectorySerialDeviceMap(std::string directory) : directory_(std::move(directory)) {}
+  // In numeric order; a missing or unreadable directory is no ports.
+  std::vector<std::string> PortNames() override;
+  const std::string& Directory() const { return directory_; }
+
+ private:
+  std::string directory_;
+};
+
+}  // namespace km27
