@@ -61,6 +61,12 @@ void Control::SetFont(const Font& f) {
   font_ = f;
   Changed(Prop::Font);
 }
+const Font& Control::EffectiveFont() const {
+  const Control* c = this;
+  while (c->parentFont_ && c->parent_) c = c->parent_;
+  return c->font_;
+}
+
 void Control::SetColor(uint32_t c) {
   if (color_ == c) return;
   color_ = c;
@@ -170,6 +176,8 @@ void Edit::TypeChar(char c) {
     return;
   }
   if (c == '\r' && GetKind() != Kind::Memo) return;
+  // A full edit refuses more typing, as the platform control does.
+  if (maxLength_ > 0 && text_.size() - static_cast<size_t>(selLength_) + 1 > static_cast<size_t>(maxLength_)) return;
   InsertAtCaret(std::string(1, c));
 }
 
@@ -198,12 +206,23 @@ void Memo::SetLines(const std::vector<std::string>& lines) {
   SetText(t);
 }
 
+size_t Memo::TextLimit() const {
+  if (Capacity > 0) return Capacity;
+  if (Owner() && Owner()->Peer()) return Owner()->Peer()->TextLimit(const_cast<Memo&>(*this));
+  return 0;
+}
+
 bool Memo::AddLine(const std::string& line) {
-  std::string t = text_;
-  if (!t.empty() && (t.size() < 2 || t.compare(t.size() - 2, 2, "\r\n") != 0)) t += "\r\n";
-  t += line + "\r\n";
-  if (Capacity > 0 && t.size() > Capacity) return false;
-  SetText(t);
+  // A last line without its line break (typed by the user) is ended first.
+  bool needBreak = !text_.empty() && (text_.size() < 2 || text_.compare(text_.size() - 2, 2, "\r\n") != 0);
+  size_t newSize = text_.size() + (needBreak ? 2 : 0) + line.size() + 2;
+  size_t limit = TextLimit();
+  if (limit > 0 && newSize > limit) return false;
+  if (needBreak) text_ += "\r\n";
+  text_ += line;
+  text_ += "\r\n";
+  Changed(Prop::Lines);
+  if (OnChange) OnChange();
   SetSelection(static_cast<int>(text_.size()), 0);
   return true;
 }
@@ -461,6 +480,10 @@ void MenuItem::SetVisible(bool v) {
   Changed(Prop::Visible);
 }
 void MenuItem::SetAction(Action* a) {
+  if (action_) {
+    auto& cl = action_->clients;
+    cl.erase(std::remove(cl.begin(), cl.end(), this), cl.end());
+  }
   action_ = a;
   if (a) {
     a->clients.push_back(this);

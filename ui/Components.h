@@ -40,6 +40,7 @@ struct Font {
   int height = 0;    // pixels; when not 0 it wins over size (the monitor's 13 px Courier New)
   int charSet = 1;   // 1 = the system default character set
   bool bold = false;
+  uint32_t color = 0xFFFFFFFF;  // text colour 0x00BBGGRR; 0xFFFFFFFF = the window text colour
   bool operator==(const Font&) const = default;
 };
 
@@ -68,6 +69,10 @@ class Component {
   std::string name_;
 };
 
+// Which edges of its parent a control keeps its distance to when the parent
+// is resized (left and top: it stays put; left and right: it stretches).
+enum Anchor { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+
 // A visible component. Caption is the text of labels, buttons, check boxes,
 // group boxes, tab sheets and forms; edits and combo boxes use Text.
 class Control : public Component {
@@ -94,6 +99,9 @@ class Control : public Component {
   void SetFont(const Font& f);
   bool ParentFont() const { return parentFont_; }
   void SetParentFont(bool v) { parentFont_ = v; }
+  // The font in force: its own, or the nearest parent's while ParentFont.
+  const Font& EffectiveFont() const;
+  int Anchors = akLeft | akTop;
   uint32_t Color() const { return color_; }  // 0x00BBGGRR; 0xFFFFFFFF = default
   void SetColor(uint32_t c);
 
@@ -190,16 +198,21 @@ class Edit : public Control {
   int maxLength_ = 0;
 };
 
-// Multi-line text; Text() is the lines joined with CR LF.
+// Multi-line text; Text() is the lines joined with CR LF. Lines() follows the
+// usual list-of-lines view: a trailing line break does not start another line.
 class Memo : public Edit {
  public:
   Memo(Form* owner, std::string name, Control* parent = nullptr) : Edit(owner, Kind::Memo, std::move(name), parent) {}
   std::vector<std::string> Lines() const;
   void SetLines(const std::vector<std::string>& lines);
-  // Appends a line; returns false when the view can hold no more text.
+  // Appends a line (and a line break) after the last one and puts the caret at
+  // the end; returns false, changing nothing, when the view can hold no more
+  // text. Notifies Prop::Lines: the old text is a prefix of the new one.
   bool AddLine(const std::string& line);
   void Clear() { SetText(""); }
   size_t Capacity = 0;  // maximum text length in bytes; 0: the platform's limit
+  // The limit AddLine works with: Capacity, else the peer's (0: none).
+  size_t TextLimit() const;
   bool WordWrap = false;
   bool ScrollBars = true;
   void TypeChar(char c) override;

@@ -21,6 +21,8 @@ class IFormPeer {
   virtual void Popup(PopupMenu&, int /*x*/, int /*y*/) {}
   virtual void Minimize() {}
   virtual void Restore() {}
+  // The most text (bytes) the platform control can hold; 0: no limit.
+  virtual size_t TextLimit(Control&) { return 0; }
 };
 
 enum class CloseAction { None, Hide, Free };
