@@ -66,6 +66,12 @@ TEST_F(KeyInjectionTest, CharactersWithoutAKeyTypeNothing) {
   EXPECT_EQ(Typed("a\xB1" "b"), "+A -A +B -B");
 }
 
+TEST_F(KeyInjectionTest, EditingKeysReplayLikeTheRealControl) {
+  // The same text gives this in a Windows edit control under Wine.
+  Typed(std::string("ab\x08" "c\r" "d\xE9\x80\tE\x00\x13" "f\x1D\x1D" "G\x0C" "H", 18));
+  EXPECT_EQ(fake.TypedText(), "ac\r\nHd\tGEf");
+}
+
 TEST_F(KeyInjectionTest, KanaModeSwitchesAndShiftsPrintableCharacters) {
   EXPECT_EQ(Typed("\x0E"), "+CTRL +SHIFT +KANA -KANA -SHIFT -CTRL");
   EXPECT_TRUE(KeyState.KanaMode);

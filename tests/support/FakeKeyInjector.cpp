@@ -160,8 +160,15 @@ int16_t UsLayoutVkKeyScan(char ch) {
 
 std::string KeyEventName(uint8_t vk) {
   if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return std::string(1, static_cast<char>(vk));
-  if (vk >= 0x70 && vk <= 0x87) return "F" + std::to_string(vk - 0x6F);
-  if (vk >= 0x60 && vk <= 0x69) return "NUM" + std::to_string(vk - 0x60);
+  char buf[8];
+  if (vk >= 0x70 && vk <= 0x87) {
+    std::snprintf(buf, sizeof buf, "F%d", vk - 0x6F);
+    return buf;
+  }
+  if (vk >= 0x60 && vk <= 0x69) {
+    std::snprintf(buf, sizeof buf, "NUM%d", vk - 0x60);
+    return buf;
+  }
   switch (vk) {
     case 0x08: return "BACK";
     case 0x09: return "TAB";
@@ -192,7 +199,6 @@ std::string KeyEventName(uint8_t vk) {
     case 0xA5: return "RALT";
     default: break;
   }
-  char buf[8];
   std::snprintf(buf, sizeof buf, "0x%02X", vk);
   return buf;
 }
