@@ -1,0 +1,340 @@
+#include "shell/Main.h"
+
+#include <exception>
+
+#include "device/Comm.h"
+#include "settings/Define.h"
+#include "settings/Messages.h"
+
+namespace km27 {
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+constexpr int kBalloonInfo = 1;
+constexpr int kBalloonSeconds = 10;
+}  // namespace
+
+TfrmMain::TfrmMain(TMainServices services) : ui::Form("frmMain"), services_(std::move(services)) {
+  CreateComponents();
+  // The tray icon is there from the window's creation on; its start-up
+  // notification comes once the handlers are in place.
+  coolTrayIcon1_->Loaded();
+  if (frmComm) frmComm->OnStatusText = [this](const std::string& text) { lblResponse->SetCaption(text); };
+  tmrStartup->SetEnabled(true);
+}
+
+TfrmMain::~TfrmMain() {
+  if (frmMain == this) frmMain = nullptr;
+  coolTrayIcon1_.reset();
+}
+
+void TfrmMain::CreateComponents() {
+  SetCaption("ORVANE Larkway");
+  WindowClassName = "TfrmMain";
+  IsMainForm = true;
+  ClientWidth = 436;
+  ClientHeight = 381;
+  position = Position::ScreenCenter;
+  borderStyle = BorderStyle::Single;
+  MinimizeBox = true;
+  MaximizeBox = false;
+  ui::Font font;
+  font.name = "Tahoma";
+  font.bold = true;
+  SetFont(font);
+
+  // Actions first: the buttons and menu entries take their captions from them.
+  auto action = [this](const char* name, const char* caption, void (TfrmMain::*handler)()) {
+    ui::Action& a = Make<ui::Action>(name);
+    a.SetCaption(caption);
+    a.OnExecute = [this, handler] { (this->*handler)(); };
+    return &a;
+  };
+  actShowMonitor = action("actShowMonitor", "Show Monitor", &TfrmMain::actShowMonitorExecute);
+  actShowMain = action("actShowMain", "Show Main Form", &TfrmMain::actShowMainExecute);
+  actHideMain = action("actHideMain", "Hide Main Form", &TfrmMain::actHideMainExecute);
+  actShowOption = action("actShowOption", "Show Option", &TfrmMain::actShowOptionExecute);
+  actWizard = action("actWizard", "Show Wizard", &TfrmMain::actWizardExecute);
+  actStart = action("actStart", "Start Larkway", &TfrmMain::actStartExecute);
+  actStop = action("actStop", "Stop Larkway", &TfrmMain::actStopExecute);
+  actClose = action("actClose", "Close", &TfrmMain::actCloseExecute);
+  actShowMain->SetEnabled(false);
+  actStop->SetEnabled(false);
+
+  ui::Font big = font;
+  big.height = 21;
+
+  // Start, Stop and Hide keep texts and visibility of their own (the language
+  // file's "Main.SpeedButton", the release mode), so they follow their
+  // actions' enabled state through SyncRunButtons rather than an action link.
+  spbStart = &Make<ui::SpeedButton>("spbStart");
+  spbStart->SetBounds(8, 8, 206, 65);
+  spbStart->SetParentFont(false);
+  spbStart->SetFont(big);
+  spbStart->SetCaption("Start");
+  spbStart->OnClick = [this] { actStart->Execute(); };
+
+  spbStop = &Make<ui::SpeedButton>("spbStop");
+  spbStop->SetBounds(222, 8, 206, 65);
+  spbStop->SetParentFont(false);
+  spbStop->SetFont(big);
+  spbStop->SetCaption("Stop");
+  spbStop->OnClick = [this] { actStop->Execute(); };
+
+  spbOption = &Make<ui::SpeedButton>("spbOption");
+  spbOption->SetBounds(8, 80, 206, 30);
+  spbOption->SetAction(actShowOption);
+
+  spbClose = &Make<ui::SpeedButton>("spbClose");
+  spbClose->SetBounds(222, 80, 206, 30);
+  spbClose->SetAction(actClose);
+
+  spbHideMain = &Make<ui::SpeedButton>("spbHideMain");
+  spbHideMain->SetBounds(222, 116, 206, 30);
+  spbHideMain->SetCaption(actHideMain->Caption());
+  spbHideMain->OnClick = [this] { actHideMain->Execute(); };
+
+  lblValueList = &Make<ui::Label>("lblValueList");
+  lblValueList->SetBounds(8, 134, 200, 16);
+  lblValueList->SetCaption("Setup Values");
+
+  lstSetupValue = &Make<ui::ListBox>("lstSetupValue");
+  lstSetupValue->SetBounds(8, 152, 420, 170);
+  ui::Font listFont;
+  listFont.name = "Tahoma";
+  listFont.height = 11;
+  lstSetupValue->SetParentFont(false);
+  lstSetupValue->SetFont(listFont);
+
+  Bevel1 = &Make<ui::Panel>("Bevel1", nullptr, ui::Kind::Bevel);
+  Bevel1->SetBounds(8, 330, 420, 43);
+  lblResponse = &Make<ui::Label>("lblResponse", Bevel1);
+  lblResponse->SetBounds(6, 6, 408, 31);
+
+  PopupMenu1 = &Make<ui::PopupMenu>("PopupMenu1");
+  auto item = [this](const char* name, ui::Action* a) {
+    ui::MenuItem& m = Make<ui::MenuItem>(name, PopupMenu1);
+    if (a)
+      m.SetAction(a);
+    else
+      m.SetCaption("-");
+    return &m;
+  };
+  mnuShowMonitor = item("mnuShowMonitor", actShowMonitor);
+  N4 = item("N4", nullptr);
+  mnuShowMain = item("mnuShowMain", actShowMain);
+  mnuHideMain = item("mnuHideMain", actHideMain);
+  N3 = item("N3", nullptr);
+  mnuShowOption = item("mnuShowOption", actShowOption);
+  ShowWizard1 = item("ShowWizard1", actWizard);
+  N2 = item("N2", nullptr);
+  mnuStart = item("mnuStart", actStart);
+  mnuStop = item("mnuStop", actStop);
+  N1 = item("N1", nullptr);
+  mnuClose = item("mnuClose", actClose);
+  // The monitor entry shows only for Shift+Ctrl+right click (CoolTrayIcon1MouseDown).
+  mnuShowMonitor->SetVisible(false);
+  N4->SetVisible(false);
+
+  tmrStartup = &Make<ui::Timer>("tmrStartup", 1000u, false);
+  tmrStartup->OnTimer = [this] { tmrStartupTimer(); };
+  tmrCheckSPST = &Make<ui::Timer>("tmrCheckSPST", 1000u, false);
+  tmrCheckSPST->OnTimer = [this] { tmrCheckSPSTTimer(); };
+  tmrCheckConnect = &Make<ui::Timer>("tmrCheckConnect", 1500u, false);
+  tmrCheckConnect->OnTimer = [this] { tmrCheckConnectTimer(); };
+
+  coolTrayIcon1_ = std::make_unique<TCoolTrayIcon>(this, "CoolTrayIcon1");
+  TCoolTrayIcon& tray = *coolTrayIcon1_;
+  tray.SetIconList({kStoppedIcon, kRunningIcon});
+  tray.SetIconIndex(0);
+  tray.SetCycleInterval(0);
+  tray.PopupMenu = PopupMenu1;
+  tray.LeftPopup = true;
+  tray.OnMouseDown = [this](TCoolTrayIcon& s, MouseButton b, ShiftState sh, int x, int y) {
+    CoolTrayIcon1MouseDown(s, b, sh, x, y);
+  };
+  tray.OnStartup = [this](TCoolTrayIcon& s, bool& show) { CoolTrayIcon1Startup(s, show); };
+  tray.SetIconVisible(true);
+
+  OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
+  OnMinimize = [this] { FormMinimize(); };
+
+  SyncRunButtons();
+}
+
+void TfrmMain::SyncRunButtons() {
+  spbStart->SetEnabled(actStart->Enabled());
+  spbStop->SetEnabled(actStop->Enabled());
+  spbHideMain->SetEnabled(actHideMain->Enabled());
+}
+
+void TfrmMain::ShowBalloon(const std::string& title, const std::string& text) {
+  coolTrayIcon1_->ShowBalloonHint(title, text, kBalloonInfo, kBalloonSeconds);
+}
+
+std::string TfrmMain::VersionLine(const std::string& productVersion) {
+  return "Serial to Keyboard convert Software Ver " + productVersion + " (QRL5146)";
+}
+
+// ---- run control ----
+
+bool TfrmMain::RunControl(bool start) {
+  TCoolTrayIcon& tray = *coolTrayIcon1_;
+  if (start) {
+    bool opened = false;
+    try {
+      opened = frmComm && frmComm->OpenPort(true);
+    } catch (const std::exception& e) {
+      ui::App().MessageBox(e.what(), "", ui::MsgIcon::None, ui::MsgButtons::OK);
+      opened = false;
+    }
+    if (!opened) {
+      spbStart->SetDown(false);
+      gRunning = false;
+      tray.SetIconIndex(0);
+      return false;
+    }
+    tray.SetIconIndex(1);
+    ShowBalloon(gstrStart, " ");
+    gRunning = true;
+    return true;
+  }
+  tray.SetIconIndex(0);
+  try {
+    if (frmComm) frmComm->ClosePort();
+  } catch (const std::exception& e) {
+    ui::App().MessageBox(e.what(), "", ui::MsgIcon::None, ui::MsgButtons::OK);
+    return false;
+  }
+  ShowBalloon(gstrStop, " ");
+  gRunning = false;
+  return true;
+}
+
+void TfrmMain::actStartExecute() {
+  bool ok = RunControl(true);
+  actStart->SetEnabled(!ok);
+  actStop->SetEnabled(!actStart->Enabled());
+  tmrCheckSPST->SetEnabled(actStop->Enabled());
+  tmrCheckConnect->SetEnabled(actStop->Enabled() && ConnectionCheckFlags() != "000");
+  SyncRunButtons();
+  if (gRunning) {
+    actHideMainExecute();
+  } else {
+    actShowMainExecute();
+    shownWhileRunning_ = false;
+  }
+}
+
+void TfrmMain::actStopExecute() {
+  bool ok = RunControl(false);
+  actStop->SetEnabled(!ok);
+  actStart->SetEnabled(!actStop->Enabled());
+  // The checks go on only when stopping failed and the port is still in use;
+  // a switched-off connection check stays off.
+  tmrCheckSPST->SetEnabled(actStop->Enabled());
+  tmrCheckConnect->SetEnabled(actStop->Enabled() && ConnectionCheckFlags() != "000");
+  SyncRunButtons();
+  shownWhileRunning_ = false;
+}
+
+// ---- showing and hiding ----
+
+void TfrmMain::actShowMainExecute() {
+  coolTrayIcon1_->RestoreMainForm();
+  actShowMain->SetEnabled(false);
+  actHideMain->SetEnabled(true);
+  SyncRunButtons();
+  shownWhileRunning_ = gRunning;
+}
+
+void TfrmMain::actHideMainExecute() {
+  coolTrayIcon1_->HideMainForm();
+  actShowMain->SetEnabled(true);
+  actHideMain->SetEnabled(false);
+  SyncRunButtons();
+  if (gRunning && !shownWhileRunning_)
+    ShowBalloon(gstrStart, gstrTackBar1 + "\r" + gstrTackBar2);
+  else
+    ShowBalloon(gstrTackBar1, gstrTackBar2);
+}
+
+void TfrmMain::FormMinimize() { actHideMainExecute(); }
+
+void TfrmMain::actShowOptionExecute() {
+  if (OptionForm) OptionForm->Show();
+}
+
+void TfrmMain::actWizardExecute() {
+  if (WizardForm) WizardForm->ShowModal();
+}
+
+void TfrmMain::actShowMonitorExecute() {
+  if (frmComm) frmComm->Show();
+}
+
+// ---- closing ----
+
+void TfrmMain::actCloseExecute() {
+  gCloseRequested = true;
+  Close();
+}
+
+void TfrmMain::FormCloseQuery(bool& canClose) {
+  canClose = true;
+  if (Showing()) gCloseRequested = true;
+  if (gCloseRequested && General.WizardStatus == "111") {
+    ui::MsgResult answer =
+        ui::App().MessageBox(gstrAskEnd, "", ui::MsgIcon::Information, ui::MsgButtons::OKCancel);
+    if (answer == ui::MsgResult::OK)
+      ui::App().ProcessMessages();
+    else
+      canClose = false;
+  }
+  gCloseRequested = false;
+}
+
+// ---- tray icon ----
+
+void TfrmMain::CoolTrayIcon1MouseDown(TCoolTrayIcon&, MouseButton button, ShiftState shift, int, int) {
+  bool monitor = button == MouseButton::Right && shift == (ss::Shift | ss::Ctrl | ss::Right);
+  mnuShowMonitor->SetVisible(monitor);
+  N4->SetVisible(monitor);
+}
+
+void TfrmMain::CoolTrayIcon1Startup(TCoolTrayIcon&, bool&) {
+  // Restarts a running conversion; at creation nothing runs yet.
+  if (gRunning) {
+    actStop->Execute();
+    actStart->Execute();
+  }
+}
+
+// ---- release mode ----
+
+void TfrmMain::ApplyReleaseMode() {
+  // The service controls stay as designed in "ProbeMode".
+  if (General.Release != "ProbeMode") {
+    spbHideMain->SetVisible(false);
+    if (OptionForm) {
+      for (const char* name : {"lblLanguage", "cboLanguage", "lblResponse", "spbFirmVersion", "btnMonitor"})
+        if (auto* c = OptionForm->Find<ui::Control>(name)) c->SetVisible(false);
+      if (auto* a = OptionForm->Find<ui::Action>("actTargetWindow")) a->SetVisible(false);
+      if (auto* t = OptionForm->Find<ui::TabSheet>("tabDatatable")) t->SetTabVisible(false);
+    }
+  }
+  if (OnApplyOptionLayout) OnApplyOptionLayout();
+}
+
+void TfrmMain::SetOptionControlEnabled(const std::string& name, bool enabled) {
+  if (!OptionForm) return;
+  if (auto* c = OptionForm->Find<ui::Control>(name)) c->SetEnabled(enabled);
+}
+
+void TfrmMain::SetOptionControlCaption(const std::string& name, const std::string& caption) {
+  if (!OptionForm) return;
+  if (auto* c = OptionForm->Find<ui::Control>(name)) c->SetCaption(caption);
+}
+
+}  // namespace km27
