@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include "settings/posix/PosixFileSystem.h"
+#endif
 #include "ui/Application.h"
 
 namespace km27::test {
@@ -44,6 +46,7 @@ class BoxRecorder : public ui::IApplication {
   ui::IApplication* previous_;
 };
 
+#ifndef _WIN32
 class TempDir {
  public:
   TempDir() {
@@ -88,5 +91,7 @@ class TestFileSystem : public PosixFileSystem {
     PosixFileSystem::RenameOver(temp, path);
   }
 };
+
+#endif
 
 }  // namespace km27::test
