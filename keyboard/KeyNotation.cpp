@@ -362,14 +362,18 @@ ChordBrackets FindChord(const ByteString& text) {
 void TypeKeyString(const ByteString& original) {
   const ByteString text = TrimControl(original);
   std::vector<ChordElement> elements;
+  // The next ")" is searched again only once the position has passed it, so
+  // a long text full of "(" stays linear.
+  size_t close = 0;
   size_t pos = 0;
   while (pos < text.size()) {
     const std::string_view rest = std::string_view(text).substr(pos);
     if (rest[0] == '(') {
-      const size_t close = rest.find(')', 1);
-      if (close != std::string_view::npos && ParseChord(rest.substr(1, close - 1), elements)) {
+      if (close != ByteString::npos && close <= pos) close = text.find(')', pos + 1);
+      if (close != ByteString::npos &&
+          ParseChord(std::string_view(text).substr(pos + 1, close - pos - 1), elements)) {
         TypeChord(elements);
-        pos += close + 1;
+        pos = close + 1;
         continue;
       }
       // "()" and an over-long pair are not chords: the "(" is a character

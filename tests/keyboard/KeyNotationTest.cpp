@@ -166,6 +166,14 @@ TEST_F(TypeKeyStringTest, EmptyAndOverlongChordsAreTypedAsText) {
   EXPECT_EQ(Text(overlong), "(" + std::string(50, 'k') + "\t" + std::string(50, 'k') + ")");
 }
 
+TEST_F(TypeKeyStringTest, LongTextsOfBracketsAreTypedWhole) {
+  const std::string opens(200000, '(');
+  EXPECT_EQ(Text(opens), opens);
+  // Only the last "(" and the 100 after it make a chord; the ")" closes it.
+  EXPECT_EQ(Text(opens + ")"), std::string(199999, '('));
+  EXPECT_EQ(Text("(a)(b)x(c"), "abx(c");
+}
+
 TEST_F(TypeKeyStringTest, ChordKeysAreReleasedAsTheyWerePressed) {
   // Caps Lock switched inside the chord: "a" still comes up without Shift.
   EXPECT_EQ(Events("(a[CAPS]b)"), "+A +CAPS +SHIFT +B -B -SHIFT -CAPS -A");
