@@ -169,7 +169,7 @@ TEST_F(TypeKeyStringTest, EmptyAndOverlongChordsAreTypedAsText) {
 TEST_F(TypeKeyStringTest, LongTextsOfBracketsAreTypedWhole) {
   const std::string opens(200000, '(');
   EXPECT_EQ(Text(opens), opens);
-  // Only the last "(" and the 100 after it make a chord; the ")" closes it.
+  // The "(" 101 places from the end opens a chord of the last 100, closed by ")".
   EXPECT_EQ(Text(opens + ")"), std::string(199999, '('));
   EXPECT_EQ(Text("(a)(b)x(c"), "abx(c");
 }
