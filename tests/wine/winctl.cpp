@@ -5,11 +5,21 @@
 //   winctl close <class> [title|*]                 posts WM_CLOSE
 //   winctl gone <class> <title|*> <timeout ms>    exit 0 when no such window is left
 //   winctl text <class> [title|*]                  prints the window's text
+//   winctl visible <class> [title|*]               exit 0 when the window is visible
+//   winctl children <class> [title|*]              one line per child: class<TAB>text
+//   winctl post <class> <title|*> <msg> <wparam> <lparam>   posts a message (numbers: 0x.. or decimal)
+//   winctl count <class>                           prints how many windows (top-level or
+//                                                  child) have that class
+//   winctl box <caption|*> <timeout ms>            waits for a message box; prints its
+//                                                  caption, then the texts of its controls
+//   winctl boxok <caption|*>                       presses the message box's OK button
+//   winctl foreground                              prints class<TAB>title of the foreground window
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -18,16 +28,65 @@ HWND Find(const char* cls, const char* title) {
   return FindWindowA(cls, t);
 }
 
+std::string ClassOf(HWND w) {
+  char buf[256] = {};
+  GetClassNameA(w, buf, sizeof buf);
+  return buf;
+}
+
+std::string TextOf(HWND w) {
+  char buf[4096] = {};
+  // WM_GETTEXT reaches controls of other processes too.
+  SendMessageTimeoutA(w, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
+  return buf;
+}
+
 int Usage() {
-  std::fprintf(stderr, "usage: winctl wait|gone <class> <title|*> <ms> | close|text <class> [title|*]\n");
+  std::fprintf(stderr,
+               "usage: winctl wait|gone <class> <title|*> <ms> | close|text|visible|children <class> [title|*]\n"
+               "       | post <class> <title|*> <msg> <wparam> <lparam> | count <class>\n"
+               "       | box <caption|*> <ms> | boxok <caption|*> | foreground\n");
   return 2;
 }
+
+long Number(const char* s) { return std::strtol(s, nullptr, 0); }
+
+struct CountCtx {
+  std::string cls;
+  int count = 0;
+};
+
+BOOL CALLBACK CountChild(HWND w, LPARAM lp) {
+  auto* c = reinterpret_cast<CountCtx*>(lp);
+  if (ClassOf(w) == c->cls) ++c->count;
+  return TRUE;
+}
+
+BOOL CALLBACK CountTop(HWND w, LPARAM lp) {
+  CountChild(w, lp);
+  EnumChildWindows(w, CountChild, lp);
+  return TRUE;
+}
+
+BOOL CALLBACK PrintChild(HWND w, LPARAM) {
+  std::printf("%s\t%s\n", ClassOf(w).c_str(), TextOf(w).c_str());
+  return TRUE;
+}
+
+HWND FindBox(const char* caption) { return Find("#32770", caption); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return Usage();
+  if (argc < 2) return Usage();
   const char* cmd = argv[1];
+  if (std::strcmp(cmd, "foreground") == 0) {
+    HWND w = GetForegroundWindow();
+    if (!w) return 1;
+    std::printf("%s\t%s\n", ClassOf(w).c_str(), TextOf(w).c_str());
+    return 0;
+  }
+  if (argc < 3) return Usage();
   const char* cls = argv[2];
   const char* title = argc > 3 ? argv[3] : "*";
   if (std::strcmp(cmd, "wait") == 0 || std::strcmp(cmd, "gone") == 0) {
@@ -42,6 +101,33 @@ int main(int argc, char** argv) {
       Sleep(50);
     }
   }
+  if (std::strcmp(cmd, "count") == 0) {
+    CountCtx c;
+    c.cls = cls;
+    EnumWindows(CountTop, reinterpret_cast<LPARAM>(&c));
+    std::printf("%d\n", c.count);
+    return 0;
+  }
+  if (std::strcmp(cmd, "box") == 0) {
+    // Here the second word is the caption.
+    if (argc < 4) return Usage();
+    DWORD limit = static_cast<DWORD>(std::atol(argv[3]));
+    DWORD start = GetTickCount();
+    HWND box = nullptr;
+    while (!(box = FindBox(argv[2]))) {
+      if (GetTickCount() - start > limit) return 1;
+      Sleep(50);
+    }
+    Sleep(100);  // let the box finish creating its controls
+    std::printf("%s\n", TextOf(box).c_str());
+    EnumChildWindows(box, PrintChild, 0);
+    return 0;
+  }
+  if (std::strcmp(cmd, "boxok") == 0) {
+    HWND box = FindBox(argv[2]);
+    if (!box) return 1;
+    return PostMessageA(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
+  }
   HWND w = Find(cls, title);
   if (!w) {
     std::fprintf(stderr, "winctl: no window of class %s\n", cls);
@@ -49,10 +135,20 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(cmd, "close") == 0) return PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
   if (std::strcmp(cmd, "text") == 0) {
-    char buf[4096] = {};
-    GetWindowTextA(w, buf, sizeof buf);
-    std::printf("%s\n", buf);
+    std::printf("%s\n", TextOf(w).c_str());
     return 0;
+  }
+  if (std::strcmp(cmd, "visible") == 0) return IsWindowVisible(w) ? 0 : 1;
+  if (std::strcmp(cmd, "children") == 0) {
+    EnumChildWindows(w, PrintChild, 0);
+    return 0;
+  }
+  if (std::strcmp(cmd, "post") == 0) {
+    if (argc < 7) return Usage();
+    return PostMessageA(w, static_cast<UINT>(Number(argv[4])), static_cast<WPARAM>(Number(argv[5])),
+                        static_cast<LPARAM>(Number(argv[6])))
+               ? 0
+               : 1;
   }
   return Usage();
 }

@@ -1,0 +1,13 @@
+#pragma once
+// The notification area of Windows for TCoolTrayIcon: Shell_NotifyIconA with
+// the 488-byte record, one hidden handler window shared by every tray icon
+// (callback message WM_TRAYNOTIFY, "TaskbarCreated"), and the popup menu
+// built from the form's menu model at the cursor.
+#include "shell/CoolTrayIcon.h"
+
+namespace km27 {
+
+// Makes every tray icon created from now on use the Windows notification area.
+void InstallWin32TrayPeer();
+
+}  // namespace km27
