@@ -40,8 +40,12 @@ class EditWindow {
 
   bool Ready() const { return frame_ && edit_ && GetFocus() == edit_; }
 
+  // Empties the control and takes the focus back, should another window
+  // have come up in between.
   void Clear() {
     SetWindowTextA(edit_, "");
+    SetForegroundWindow(frame_);
+    SetFocus(edit_);
     Pump(50);
   }
 
@@ -98,10 +102,10 @@ class WineTyping : public ::testing::Test {
     SetKeyInjector(nullptr);
   }
   void SetUp() override {
-    ASSERT_TRUE(window->Ready()) << "the edit control did not get the focus";
     ResetKeyState();
     ResetSettingsToBuiltIn();
     window->Clear();
+    ASSERT_TRUE(window->Ready()) << "the edit control did not get the focus";
   }
   void TearDown() override { ResetSettingsToBuiltIn(); }
   static EditWindow* window;
