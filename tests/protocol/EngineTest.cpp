@@ -158,6 +158,25 @@ TEST_F(EngineTest, FooterOnEverySentItem) {
                                                    Bytes({0x15, 0x0D}), ByteString("ABC\r\n\r")}));
 }
 
+TEST_F(EngineTest, MonitorShowsTheExchangeInOrder) {
+  Receive(Frame("VR"));  // hidden: nothing is logged
+  comm->Show();
+  comm->chkType->SetChecked(false);
+  comm->SendCommand("VR");
+  ByteString bad = Frame("CR00123");
+  bad.back() ^= 0x55;
+  Receive(bad);
+  Receive(Frame("CR00123"));
+  const std::vector<std::string> expected = {
+      "SD :" + Frame("VR"), "RD :" + bad, "< BccCheck NG >", "SD :\x15",
+      "RD :" + Frame("CR00123"), "SD :\x06"};
+  EXPECT_EQ(comm->memMonitor->Lines(), expected);
+  // A frame that fails while the monitor is hidden leaves no trace.
+  comm->Hide();
+  Receive(bad);
+  EXPECT_EQ(comm->memMonitor->Lines(), expected);
+}
+
 TEST_F(EngineTest, WaitResponseReturnsTheFirstFrame) {
   tk.At(30, [&] { port->Deliver(Bytes({0x06})); });
   const uint64_t start = tk.Now();
