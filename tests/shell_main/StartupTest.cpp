@@ -146,5 +146,18 @@ TEST_F(Startup, CancelledWizardEndsTheProgram) {
   EXPECT_TRUE(tk.boxes.empty());
 }
 
+TEST_F(Startup, TrayStartupRestartsARunningConversion) {
+  CreateMain();
+  EXPECT_EQ(reader->opens, 0);  // nothing runs while the window is created
+  main.reset();
+
+  gRunning = true;
+  CreateMain();
+  EXPECT_EQ(reader->opens, 1);
+  EXPECT_TRUE(reader->IsOpen());
+  EXPECT_TRUE(gRunning);
+  EXPECT_TRUE(main->actStop->Enabled());
+}
+
 }  // namespace
 }  // namespace km27::test
