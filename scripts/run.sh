@@ -1,18 +1,62 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs KM27.exe under Wine (on Windows,
-# build/windows/bin/KM27.exe runs as it is).
+# Installs what is missing, builds, and shows KM27.exe doing its job under
+# Wine: the reader simulator plays the card reader on COM31, KM27.exe starts
+# with auto start and sits in the tray, a target window takes the focus, and a
+# demonstration swipe is typed into it.
+#
+#   scripts/run.sh            with $DISPLAY: the windows appear on your screen;
+#                             afterwards type simulator commands (for example
+#                             "swipe 0:4900123456789 0:1234567890") and watch
+#                             them arrive; Ctrl+D or closing KM27 ends the run.
+#                             Without $DISPLAY: runs under Xvfb, prints what the
+#                             target window received and ends.
+#   KM27_HEADLESS=1 scripts/run.sh   Xvfb even when a display is there.
+#   KM27_SKIP_BUILD=1 scripts/run.sh skip installing and building.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
-./scripts/build.sh all
-state=$PWD/build/run
+root=$PWD
+if [ -z "${KM27_SKIP_BUILD:-}" ]; then
+  ./scripts/install-deps.sh
+  ./scripts/build.sh all
+fi
+state=$root/build/run
 mkdir -p "$state"
 ./cmake/wine-fixture.sh start "$state" >/dev/null
-trap './cmake/wine-fixture.sh stop "$state" >/dev/null' EXIT
+interactive=""
 if [ -n "${DISPLAY:-}" ] && [ -z "${KM27_HEADLESS:-}" ]; then
-  # A real display is there: show the program on it.
+  # A real display is there: show the programs on it.
   echo "$DISPLAY" | tr -d ':' >"$state/display"
+  interactive=1
 fi
-cp build/windows/bin/KM27.exe build/windows/bin/*.ni build/windows/bin/*.rlf "$state"/ 2>/dev/null || true
-echo "Running KM27.exe under Wine (close its window or press Ctrl+C to end)"
-./cmake/wine-run.sh "$state" "$state/KM27.exe"
+
+export KM27_WINE_RUN=$root/cmake/wine-run.sh KM27_WINE_DIR=$state
+export KM27_BUILD_DIR=$root/build/windows KM27_NATIVE_BUILD_DIR=$root/build/native
+set +e
+source "$root/tests/e2e/e2e_lib.sh"
+trap 'e2e_cleanup; "$root/cmake/wine-fixture.sh" stop "$state" >/dev/null' EXIT
+
+e2e_settings 31 111
+e2e_reader 31
+echo "Reader simulator on COM31; starting KM27.exe (auto start, key-data format H a<track 1>. / b<track 2, 3..6> Enter)"
+e2e_start_km27
+e2e_wait_converting
+echo "KM27.exe is converting and sits in the tray; starting the target window"
+e2e_start_target
+
+echo "Swiping a card: track 1 \"4900123456789\", track 2 \"1234567890\""
+sim swipe 0:4900123456789 0:1234567890 >/dev/null
+if e2e_expect_text 'Ha4900123456789./b3456\r\n' 10 >/dev/null; then
+  echo "The target window received:"
+else
+  echo "The target window did not receive the expected keystrokes; it holds:"
+fi
+od -c "$E2E_TARGET_OUT" | sed 's/^/  /'
+
+if [ -n "$interactive" ]; then
+  echo
+  echo "Type simulator commands (e.g. swipe 0:ABC 0:123456, or help); Ctrl+D ends the run."
+  while kill -0 "$E2E_KM27" 2>/dev/null && IFS= read -r -p "km27sim> " line; do
+    [ -n "$line" ] && sim $line
+  done
+fi
+echo "Ending KM27.exe, the target window and the simulator"

@@ -1,23 +1,41 @@
 #!/usr/bin/env bash
-# KM27.exe starts under Wine, stays up, and ends when its main window is closed.
+# KM27.exe under Wine:
+#  1. with the factory settings (setup not completed, no wizard to complete
+#     it) it creates KM27.ini and ends by itself, without asking anything;
+#  2. with setup completed and no auto start it shows its main window, asks
+#     before ending when that window is closed, and ends on OK.
 set -u
 run="$KM27_WINE_RUN $KM27_WINE_DIR"
 bin="$KM27_BUILD_DIR/bin"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$bin"/KM27.exe "$work"/
-cp "$bin"/*.ni "$bin"/*.rlf "$work"/ 2>/dev/null || true
+pid=""
+trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+cp "$bin"/KM27.exe "$bin"/*.ni "$bin"/*.rlf "$work"/
+winctl() { $run "$bin/winctl.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+ended() {
+  for _ in $(seq 1 "$1"); do
+    kill -0 $pid 2>/dev/null || { wait $pid; pid=""; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
 
-$run "$work/KM27.exe" &
+(cd "$work" && exec $run "$work/KM27.exe") &
 pid=$!
-$run "$bin/winctl.exe" wait TfrmMain '*' 20000 || { echo "FAIL: no main window"; kill $pid; exit 1; }
-sleep 2
-kill -0 $pid 2>/dev/null || { echo "FAIL: KM27.exe ended on its own"; exit 1; }
-$run "$bin/winctl.exe" close TfrmMain || { echo "FAIL: could not close"; kill $pid; exit 1; }
+ended 150 || { echo "FAIL: KM27.exe with setup not completed is still running"; exit 1; }
+[ -f "$work/KM27.ini" ] || { echo "FAIL: KM27.ini was not created from KM27.ni"; exit 1; }
+
+sed -i 's/^WizardStatus=.*/WizardStatus=111\r/' "$work/KM27.ini"
+(cd "$work" && exec $run "$work/KM27.exe") &
+pid=$!
 for _ in $(seq 1 100); do
-  kill -0 $pid 2>/dev/null || { wait $pid; echo "PASS: KM27.exe started, stayed up and closed"; exit 0; }
+  winctl visible TfrmMain 'ORVANE KM-27' && break
   sleep 0.1
 done
-echo "FAIL: KM27.exe still running after WM_CLOSE"
-kill $pid
-exit 1
+winctl visible TfrmMain 'ORVANE KM-27' || { echo "FAIL: the main window is not shown"; exit 1; }
+winctl close TfrmMain 'ORVANE KM-27'
+box=$(winctl box '*' 10000) || { echo "FAIL: no question before ending"; exit 1; }
+echo "$box" | grep -q 'Finish KM-27?' || { echo "FAIL: unexpected question: $box"; exit 1; }
+winctl boxok '*'
+ended 100 || { echo "FAIL: KM27.exe still running after OK"; exit 1; }
+echo "PASS: KM27.exe ends without completed setup; with it, shows its window and ends on request"

@@ -6,7 +6,8 @@
 //   winctl gone <class> <title|*> <timeout ms>    exit 0 when no such window is left
 //   winctl text <class> [title|*]                  prints the window's text
 //   winctl visible <class> [title|*]               exit 0 when the window is visible
-//   winctl children <class> [title|*]              one line per child: class<TAB>text
+//   winctl children <class> [title|*]              one line per child:
+//                                                  class<TAB>text<TAB>enabled|disabled<TAB>visible|hidden
 //   winctl post <class> <title|*> <msg> <wparam> <lparam>   posts a message (numbers: 0x.. or decimal)
 //   winctl count <class>                           prints how many windows (top-level or
 //                                                  child) have that class
@@ -69,7 +70,8 @@ BOOL CALLBACK CountTop(HWND w, LPARAM lp) {
 }
 
 BOOL CALLBACK PrintChild(HWND w, LPARAM) {
-  std::printf("%s\t%s\n", ClassOf(w).c_str(), TextOf(w).c_str());
+  std::printf("%s\t%s\t%s\t%s\n", ClassOf(w).c_str(), TextOf(w).c_str(), IsWindowEnabled(w) ? "enabled" : "disabled",
+              IsWindowVisible(w) ? "visible" : "hidden");
   return TRUE;
 }
 

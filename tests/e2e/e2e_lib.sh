@@ -1,0 +1,181 @@
+# Shared steps of the end-to-end scripts (sourced). KM27.exe runs from a work
+# folder of its own with a prepared KM27.ini, the reader simulator plays the
+# reader on a Wine COM port, and km27target.exe is the window that receives
+# the keystrokes.
+#
+# Environment (from ctest, or set by scripts/run.sh): KM27_WINE_RUN,
+# KM27_WINE_DIR, KM27_BUILD_DIR, KM27_NATIVE_BUILD_DIR.
+set -u
+
+E2E_RUN="$KM27_WINE_RUN $KM27_WINE_DIR"
+E2E_BIN="$KM27_BUILD_DIR/bin"
+E2E_SIM="$KM27_NATIVE_BUILD_DIR/tools/sim/km27sim"
+export WINEPREFIX="$KM27_WINE_DIR/prefix"
+E2E_WORK=$(mktemp -d)
+E2E_PIDS=()
+E2E_PORT=""
+E2E_SIM_TCP=""
+
+e2e_log() { echo "[$(date +%H:%M:%S)] $*"; }
+e2e_fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+
+winctl() { $E2E_RUN "$E2E_BIN/winctl.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+
+# Ends what this script started, newest first, each by its own process id.
+e2e_cleanup() {
+  local i
+  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+    kill "${E2E_PIDS[$i]}" 2>/dev/null
+  done
+  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+    wait "${E2E_PIDS[$i]}" 2>/dev/null
+  done
+  if [ -n "$E2E_PORT" ]; then
+    rm -f "$WINEPREFIX/dosdevices/com$E2E_PORT"
+    $E2E_RUN reg delete 'HKLM\Hardware\DeviceMap\SerialComm' /v "KM27Sim$E2E_PORT" /f >/dev/null 2>&1
+  fi
+  rm -rf "$E2E_WORK"
+}
+trap e2e_cleanup EXIT
+
+# e2e_settings <port> <connection check>: KM27.ini with the wizard completed,
+# auto start and a key-data format of two tracks:
+#   header "H", track 1 whole as "a" data ".", separator "/",
+#   track 2 characters 3 to 6 as "b" data, terminator Enter.
+e2e_settings() {
+  cp "$E2E_BIN/KM27.exe" "$E2E_BIN/KM27.ni" "$E2E_BIN/English.rlf" "$E2E_WORK/"
+  cat >"$E2E_WORK/KM27.ini" <<EOF
+[General]
+Series=KM-27 Series
+Interface=SERIAL
+Protocol=RDLS3
+LanguageFile=English.rlf
+Release=Standard
+AutoStart=1
+SPSetting=SP0FF
+WizardStatus=111
+ConnectionCheck=$2
+
+[Connection]
+Port=$1
+BaudRate=9600
+DataBits=8
+Parity=1
+StopBit=1
+FlowControl=0
+ReciveBuffTime=80
+
+[Format]
+Header=[02]
+EndCode=[03]
+Footer=
+Separator=[1F]
+BCCType=1
+BCCByte=1
+BCCStart=2
+
+[CardData]
+Tracks=1100
+TrackUse=1100
+SingleTrack=0
+
+[KeyData]
+Header=H
+TrackSeparator=/
+Terminator=[ENTER]
+BlockNum=2
+
+[BlockData:1]
+BlockHeader=a
+BlockFooter=.
+Track=1
+Start=0
+Digit=0
+AllData=1
+
+[BlockData:2]
+BlockHeader=b
+BlockFooter=
+Track=2
+Start=3
+Digit=4
+AllData=0
+
+[TargetWindow]
+CheckHWND=0
+CheckClassName=0
+CheckWindowTitle=0
+HWND=
+ClassName=
+WindowTitle=
+TargetLock=0
+EOF
+  sed -i 's/$/\r/' "$E2E_WORK/KM27.ini"
+}
+
+# e2e_reader <port>: the simulator on COM<port> (a pty linked from the
+# prefix's dosdevices) and the port listed in the serial device map.
+e2e_reader() {
+  E2E_PORT=$1
+  local ready="$E2E_WORK/sim.ready"
+  "$E2E_SIM" --link "$WINEPREFIX/dosdevices/com$1" --ready-file "$ready" --control-tcp 0 --no-stdin \
+    --log "$E2E_WORK/sim.log" >"$E2E_WORK/sim.out" 2>&1 &
+  E2E_PIDS+=($!)
+  for _ in $(seq 1 100); do
+    [ -s "$ready" ] && grep -q '^tcp ' "$ready" && break
+    sleep 0.05
+  done
+  E2E_SIM_TCP=$(awk '/^tcp /{print $2}' "$ready")
+  [ -n "$E2E_SIM_TCP" ] || e2e_fail "the reader simulator did not start ($(cat "$E2E_WORK/sim.out"))"
+  $E2E_RUN reg add 'HKLM\Hardware\DeviceMap\SerialComm' /v "KM27Sim$1" /t REG_SZ /d "COM$1" /f >/dev/null 2>&1 ||
+    e2e_fail "could not list COM$1 in the serial device map"
+}
+
+# Sends one control command to the simulator; prints its reply.
+sim() { "$E2E_SIM" --send-tcp "$E2E_SIM_TCP" "$@"; }
+
+# Starts KM27.exe from the work folder.
+e2e_start_km27() {
+  (cd "$E2E_WORK" && exec $E2E_RUN "$E2E_WORK/KM27.exe") >"$E2E_WORK/km27.out" 2>&1 &
+  E2E_KM27=$!
+  E2E_PIDS+=($E2E_KM27)
+}
+
+# Waits until the converter runs: the start-up check's "VR" reaches the reader.
+e2e_wait_converting() {
+  sim wait-rx 02 56 52 15000 | grep -q '^OK' || e2e_fail "KM27.exe never asked the reader for its version"
+}
+
+# Starts the target window, which takes the focus.
+e2e_start_target() {
+  E2E_TARGET_OUT="$E2E_WORK/target.txt"
+  $E2E_RUN "$E2E_BIN/km27target.exe" "$(winepath_of "$E2E_TARGET_OUT")" >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  winctl wait KM27Target '*' 15000 || e2e_fail "the target window did not appear"
+  for _ in $(seq 1 100); do
+    [ -f "$E2E_TARGET_OUT" ] && break
+    sleep 0.05
+  done
+  sleep 0.5
+}
+
+# Windows path of a file of this machine (Z: is the root of the file system).
+winepath_of() { echo "Z:$1" | tr '/' '\\'; }
+
+# e2e_expect_text <expected> <timeout s>: waits until the target's text is exactly
+# the expected bytes (printf format, e.g. "a\r\n").
+e2e_expect_text() {
+  local want got
+  want=$(printf "$1" | od -An -tx1 | tr -d ' \n')
+  for _ in $(seq 1 $(($2 * 10))); do
+    got=$(od -An -tx1 <"$E2E_TARGET_OUT" 2>/dev/null | tr -d ' \n')
+    [ "$got" = "$want" ] && return 0
+    sleep 0.1
+  done
+  echo "expected: $(printf "$1" | od -c | head -5)"
+  echo "received: $(od -c <"$E2E_TARGET_OUT" | head -5)"
+  return 1
+}
