@@ -97,6 +97,16 @@ void IniFile::InsertLine(size_t at, const ByteString& text) {
   // The line before the new one must end before it.
   if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = newline_;
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), RawLine{text, newline_});
+  // Lines from `at` on move down by one; the index follows without re-reading the file.
+  auto shift = [at](size_t& i) {
+    if (i >= at) ++i;
+  };
+  for (auto& sec : sections_) {
+    if (sec.lastLine < at) continue;  // lastLine is the section's furthest line
+    for (auto& m : sec.members) shift(m);
+    for (auto& e : sec.entries) shift(e.line);
+    shift(sec.lastLine);
+  }
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const ByteString& value) {
@@ -104,23 +114,31 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
   for (auto& c : v)
     if (c == '\r' || c == '\n') c = ' ';
   const ByteString line = key + "=" + v;
-  const Section* s = FindSection(section);
-  if (s) {
-    if (const Entry* e = FindEntry(*s, key)) {
-      lines_[e->line].text = line;
-    } else {
-      InsertLine(s->lastLine + 1, line);
+  auto found = byName_.find(UpperCase(section));
+  if (found != byName_.end()) {
+    Section& s = sections_[found->second];
+    for (auto it = s.entries.rbegin(); it != s.entries.rend(); ++it) {
+      if (SameText(it->name, key)) {
+        lines_[it->line].text = line;
+        it->name = TrimControl(key);
+        it->value = TrimControl(v);
+        return;
+      }
     }
-  } else {
-    size_t at = lines_.size();
-    if (at > 0 && !TrimControl(lines_[at - 1].text).empty()) {
-      InsertLine(at, "");
-      ++at;
-    }
-    InsertLine(at, "[" + section + "]");
-    InsertLine(at + 1, line);
+    const size_t at = s.lastLine + 1;
+    InsertLine(at, line);
+    s.members.push_back(at);
+    s.entries.push_back(Entry{TrimControl(key), TrimControl(v), at});
+    s.lastLine = at;
+    return;
   }
-  Index();
+  // A new section at the end, set off by a blank line.
+  if (!lines_.empty() && !TrimControl(lines_.back().text).empty()) InsertLine(lines_.size(), "");
+  InsertLine(lines_.size(), "[" + section + "]");
+  const size_t header = lines_.size() - 1;
+  InsertLine(lines_.size(), line);
+  byName_.emplace(UpperCase(section), sections_.size());
+  sections_.push_back(Section{section, {header + 1}, {Entry{TrimControl(key), TrimControl(v), header + 1}}, header + 1});
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int64_t value) {
