@@ -10,11 +10,10 @@ namespace km27 {
 namespace {
 
 // Port number of an entry "COMn" (n from 1 to 255, no leading zero), else 0.
+// Exactly the names the POSIX serial port opens ("<directory>/COMn").
 int PortOfEntry(const std::string& name) {
   if (name.size() < 4 || name.size() > 6) return 0;
-  for (size_t i = 0; i < 3; ++i)
-    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
-  if (name[3] == '0') return 0;
+  if (name.compare(0, 3, "COM") != 0 || name[3] == '0') return 0;
   int n = 0;
   for (size_t i = 3; i < name.size(); ++i) {
     if (!std::isdigit(static_cast<unsigned char>(name[i]))) return 0;

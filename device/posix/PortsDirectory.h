@@ -1,7 +1,8 @@
 #pragma once
-// The serial device map of POSIX systems: the entries "COMn" (any case) of a
-// device directory, for instance links to the reader's pseudo-terminal. Shown
-// as "COM" + number, the form port numbers are chosen by.
+// The serial device map of POSIX systems: the entries "COMn" of a device
+// directory (the names the POSIX serial port opens), for instance links to the
+// reader's pseudo-terminal. Shown as "COM" + number, the form port numbers
+// are chosen by.
 #include <string>
 
 #include "device/Ports.h"

@@ -25,9 +25,9 @@ class PortsDirectoryTest : public ::testing::Test {
 };
 
 TEST_F(PortsDirectoryTest, ListsComEntriesAsComNumberInNumericOrder) {
-  for (const char* n : {"com31", "COM4", "ttyS0", "com05", "COM0", "comX", "COM256", "COM1.lock", "lpt1"})
+  for (const char* n : {"COM31", "COM4", "ttyS0", "COM05", "COM0", "COMX", "COM256", "COM1.lock", "com7", "LPT1"})
     Touch(n);
-  fs::create_symlink("/nonexistent/pts/7", dir / "com9");  // a dangling link is still a port name
+  fs::create_symlink("/nonexistent/pts/7", dir / "COM9");  // a dangling link is still a port name
   DirectorySerialDeviceMap map(dir.string());
   EXPECT_EQ(map.PortNames(), (std::vector<std::string>{"COM4", "COM9", "COM31"}));
 }
@@ -42,9 +42,9 @@ TEST_F(PortsDirectoryTest, MissingDirectoryHasNoPorts) {
 TEST_F(PortsDirectoryTest, PresenceFollowsTheDirectory) {
   DirectorySerialDeviceMap map(dir.string());
   SetSerialDeviceMap(&map);
-  Touch("com31");
+  Touch("COM31");
   EXPECT_TRUE(SerialPortPresent("COM31"));
-  fs::remove(dir / "com31");
+  fs::remove(dir / "COM31");
   EXPECT_FALSE(SerialPortPresent("COM31"));
   SetSerialDeviceMap(nullptr);
 }
