@@ -122,6 +122,11 @@ bool PosixFileSystem::CopyNoOverwrite(const std::string& from, const std::string
   // link() never replaces an existing name, so a file that appeared meanwhile stays.
   int rc = ::link(temp.c_str(), to.c_str());
   int err = errno;
+  if (rc != 0 && err != EEXIST && !FileExists(to)) {
+    // File systems without hard links: a rename, checked just before.
+    rc = ::rename(temp.c_str(), to.c_str());
+    err = errno;
+  }
   ::unlink(temp.c_str());
   if (rc != 0) {
     if (err == EEXIST) return false;

@@ -1,7 +1,6 @@
 #include "settings/SetupFile.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "settings/Define.h"
 #include "settings/Messages.h"
@@ -212,15 +211,28 @@ TEST_F(SetupFileOnDisk, MissingDefaultCopyOrSettingsFileIsReported) {
   EXPECT_EQ(General.WizardStatus, "000");
 }
 
-TEST_F(SetupFileOnDisk, FailedCopyIsReportedWithTheSystemText) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
+// A file system whose copy fails the way a full or read-only disk does.
+class FailingCopy : public TestFileSystem {
+ public:
+  using TestFileSystem::TestFileSystem;
+  bool CopyNoOverwrite(const std::string&, const std::string& to) override {
+    throw FileError("Cannot create " + to + ": No space left on device");
+  }
+};
+
+TEST_F(SetupFileTest, FailedCopyIsReportedWithTheSystemText) {
+  TempDir dir;
+  FailingCopy fs(dir);
+  BoxRecorder boxes;
   dir.Write("KM27.ni", "[General]\r\n");
-  std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   EnsureSetupFile();
-  std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].icon, ui::MsgIcon::Warning);
-  EXPECT_NE(boxes.boxes[0].text.find("KM27.ini"), std::string::npos);
+  EXPECT_EQ(boxes.boxes[0].text, "Cannot create " + dir.Path("KM27.ini") + ": No space left on device");
+
+  gstrLoadErrorIniFile = "The setup file could not be created.";
+  EnsureSetupFile();
+  EXPECT_EQ(boxes.boxes[1].text.find("The setup file could not be created.\r\nCannot create"), 0u);
   EXPECT_FALSE(dir.Exists("KM27.ini"));
 }
 

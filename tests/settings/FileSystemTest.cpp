@@ -1,0 +1,56 @@
+#include "settings/FileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/settings/SettingsTestSupport.h"
+
+namespace km27 {
+namespace {
+
+TEST(FileNames, ExtensionAndDirectory) {
+  EXPECT_EQ(ChangeFileExt("C:\\Program Files\\KM27\\KM27.exe", ".ini"), "C:\\Program Files\\KM27\\KM27.ini");
+  EXPECT_EQ(ChangeFileExt("C:\\a.b\\KM27", ".ni"), "C:\\a.b\\KM27.ni");
+  EXPECT_EQ(ChangeFileExt("/opt/km.27/km27", ".ini"), "/opt/km.27/km27.ini");
+  EXPECT_EQ(ExtractFilePath("C:\\KM27\\KM27.exe"), "C:\\KM27\\");
+  EXPECT_EQ(ExtractFilePath("KM27.exe"), "");
+}
+
+TEST(PosixFileSystem, ListsLanguageFilesOnly) {
+  test::TempDir dir;
+  test::TestFileSystem fs(dir);
+  dir.Write("English.rlf", "");
+  dir.Write("UPPER.RLF", "");
+  dir.Write("old.rlfx", "");
+  dir.Write(".rlf", "");
+  std::filesystem::create_directories(dir.Path("folder.rlf"));
+  auto names = fs.ListFiles(ExtractFilePath(fs.ExecutablePath()), ".rlf");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"English.rlf", "UPPER.RLF"}));
+}
+
+TEST(PosixFileSystem, CopyNeverOverwritesAndAtomicWriteKeepsThePermissions) {
+  test::TempDir dir;
+  test::TestFileSystem fs(dir);
+  dir.Write("a", "new");
+  dir.Write("b", "old");
+  EXPECT_FALSE(fs.CopyNoOverwrite(dir.Path("a"), dir.Path("b")));
+  EXPECT_EQ(dir.Read("b"), "old");
+  EXPECT_TRUE(fs.CopyNoOverwrite(dir.Path("a"), dir.Path("c")));
+  EXPECT_EQ(dir.Read("c"), "new");
+  EXPECT_THROW(fs.CopyNoOverwrite(dir.Path("missing"), dir.Path("d")), FileError);
+  EXPECT_FALSE(dir.Exists("d"));
+
+  using std::filesystem::perms;
+  std::filesystem::permissions(dir.Path("b"), perms::owner_read | perms::owner_write | perms::group_read);
+  fs.WriteFileAtomic(dir.Path("b"), "replaced");
+  EXPECT_EQ(dir.Read("b"), "replaced");
+  EXPECT_EQ(std::filesystem::status(dir.Path("b")).permissions(),
+            perms::owner_read | perms::owner_write | perms::group_read);
+  EXPECT_EQ(dir.Names().size(), 3u);  // a, b, c: no temporary files left
+  EXPECT_THROW(fs.ReadWholeFile(dir.Path("missing")), FileError);
+}
+
+}  // namespace
+}  // namespace km27
