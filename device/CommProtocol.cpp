@@ -50,8 +50,12 @@ bool TfrmComm::OpenPort(bool showError) {
     CommX1().ClearReceive();
     CommX1().Open();
     return CommX1().IsOpen();
-  } catch (const std::exception&) {
-    if (CommX1().IsOpen()) CommX1().Close();
+  } catch (...) {
+    // The component is left closed; the caller decides whether the user hears of it.
+    try {
+      CommX1().Close();
+    } catch (...) {
+    }
     if (showError) {
       ByteString text = ReplaceAll(gstrSerialConnectError, "<COM>", IntToStr(Serial.Port));
       ui::App().MessageBox(ExpandLineBreaks(text), "", ui::MsgIcon::Warning, ui::MsgButtons::OK);
@@ -204,7 +208,7 @@ void TfrmComm::CommX1Receive(TCustomCommX& sender, int32_t receiveSize) {
       droppedTotal_ += n - keep;
       left -= static_cast<int32_t>(n);
     }
-  } catch (const std::exception&) {
+  } catch (...) {
     ok = false;
   }
   if (!ok) ui::App().Beep();

@@ -68,6 +68,20 @@ TEST_F(RobustnessTest, OneHugeArrivalIsCapped) {
   EXPECT_TRUE(port->Pending().empty());  // everything was taken from the port
 }
 
+TEST_F(RobustnessTest, MonitorTellsOfDroppedBytes) {
+  comm->Show();
+  comm->chkType->SetChecked(false);
+  Receive(ByteString(TfrmComm::kReceiveBufferCap + 100, 'Q'));
+  const auto lines = comm->memMonitor->Lines();
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[lines.size() - 4], "RD :" + ByteString(TfrmComm::kReceiveBufferCap, 'Q'));
+  EXPECT_EQ(lines[lines.size() - 3], "< Receive buffer full: 100 bytes dropped >");
+  EXPECT_EQ(lines[lines.size() - 2], "< BccCheck NG >");
+  // The next frame starts clean.
+  Receive(Frame("VR1234567890"));
+  EXPECT_EQ(comm->memMonitor->Lines().back(), "RD :" + Frame("VR1234567890"));
+}
+
 TEST_F(RobustnessTest, FailingReadBeepsAndKeepsEarlierBytesAFrame) {
   port->Deliver(Frame("CR00123").substr(0, 5));
   tk.Advance(10);
