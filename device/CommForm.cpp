@@ -27,6 +27,7 @@ ui::Font Monospaced() {
   ui::Font f;
   f.name = "Courier New";
   f.height = 13;
+  f.fixedPitch = true;  // the dump's columns must line up
   return f;
 }
 
@@ -110,7 +111,9 @@ void TfrmComm::LogFrame(const ByteString& data, Direction dir) {
   if (chkType->Checked()) {
     DumpHex(data, dir);
   } else {
-    AddMonitorLine(Mark(dir) + data);
+    std::string line = Mark(dir);
+    line += data;
+    AddMonitorLine(line);
   }
 }
 
@@ -121,8 +124,14 @@ void TfrmComm::DumpHex(const ByteString& data, Direction dir) {
     std::string line = first ? Mark(dir) : "    ";
     first = false;
     line.reserve(72);
-    for (size_t i = 0; i < kBytesPerLine; ++i)
-      line += i < n ? " " + HexByte(ByteAt(data, offset + i)) : "   ";
+    for (size_t i = 0; i < kBytesPerLine; ++i) {
+      if (i < n) {
+        line += ' ';
+        line += HexByte(ByteAt(data, offset + i));
+      } else {
+        line += "   ";
+      }
+    }
     line += "    ";
     for (size_t i = 0; i < kBytesPerLine; ++i) {
       if (i >= n) {

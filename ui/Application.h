@@ -8,6 +8,11 @@
 #include <functional>
 #include <string>
 
+// <windows.h> maps MessageBox to MessageBoxA; the toolkit's member keeps its name.
+#ifdef MessageBox
+#undef MessageBox
+#endif
+
 namespace km27::ui {
 
 class Form;

@@ -131,6 +131,12 @@ void Edit::UserSetText(const std::string& v) {
   if (OnChange) OnChange();
 }
 
+void Edit::UserSetSelection(int start, int length) {
+  int n = static_cast<int>(text_.size());
+  selStart_ = std::clamp(start, 0, n);
+  selLength_ = std::clamp(length, 0, n - selStart_);
+}
+
 void Edit::SetSelection(int start, int length) {
   int n = static_cast<int>(text_.size());
   start = std::clamp(start, 0, n);

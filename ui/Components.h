@@ -41,6 +41,7 @@ struct Font {
   int charSet = 1;   // 1 = the system default character set
   bool bold = false;
   uint32_t color = 0xFFFFFFFF;  // text colour 0x00BBGGRR; 0xFFFFFFFF = the window text colour
+  bool fixedPitch = false;      // monospaced: where the named face is missing, another monospaced one
   bool operator==(const Font&) const = default;
 };
 
@@ -190,6 +191,8 @@ class Edit : public Control {
 
   // Text set by the user through the platform control (no echo back to the peer).
   void UserSetText(const std::string& v);
+  // Selection made by the user in the platform control (no echo back to the peer).
+  void UserSetSelection(int start, int length);
 
  protected:
   std::string text_;

@@ -1,0 +1,120 @@
+#pragma once
+// The real window of a form. Every control of the form is a child window of
+// the form's window (also those inside group boxes, panels and tab sheets:
+// their positions are made absolute), so that every notification arrives at
+// the form's window procedure. The model is the truth: property changes are
+// mirrored onto the controls, and user input is fed back through the model's
+// User* calls and event handlers.
+#include <windows.h>
+#undef MessageBox
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/Form.h"
+
+namespace km27::ui {
+
+class Win32Application;
+
+class Win32FormPeer : public IFormPeer {
+ public:
+  Win32FormPeer(Win32Application& app, Form& form);
+  ~Win32FormPeer() override;
+  Win32FormPeer(const Win32FormPeer&) = delete;
+  Win32FormPeer& operator=(const Win32FormPeer&) = delete;
+
+  // ---- IFormPeer ----
+  void Changed(Component& c, Prop p) override;
+  void ShowChanged(bool showing) override;
+  void BringToFront() override;
+  void SetFocus(Control& c) override;
+  void Popup(PopupMenu& m, int x, int y) override;
+  void Minimize() override;
+  void Restore() override;
+  size_t TextLimit(Control& c) override;
+
+  // Makes the window and every control from the model (once; later calls
+  // only add controls created since).
+  void Realize();
+  HWND Hwnd() const { return hwnd_; }
+  Form& GetForm() const { return form_; }
+  // The child window of a control (nullptr before Realize or for components
+  // without one: timers, actions, menus, tab sheets).
+  HWND ControlWindow(const Component& c) const;
+  // The application is going away: no more calls into it.
+  void Detach() { app_ = nullptr; }
+
+  // Modal show: the windows disabled for it, re-enabled as it hides.
+  void SetDisabledForModal(std::vector<HWND> windows) { disabledForModal_ = std::move(windows); }
+  void ReenableAfterModal();
+
+ private:
+  struct Item {
+    Control* control = nullptr;
+    HWND hwnd = nullptr;
+    int id = 0;
+    std::vector<HWND> radios;         // a radio group's buttons
+    std::vector<TabSheet*> tabs;      // a page control's visible sheets, in tab order
+    HFONT font = nullptr;
+    size_t mirrored = 0;              // an edit's text length the control holds
+  };
+
+  static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK ControlSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                          DWORD_PTR ref);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleControlMessage(Item& item, HWND hwnd, UINT msg, WPARAM& wp, LPARAM lp, bool& handled);
+  void OnCommand(WPARAM wp, LPARAM lp);
+  LRESULT OnNotify(NMHDR* nm, bool& handled);
+  LRESULT OnCtlColor(UINT msg, HDC dc, HWND ctl, bool& handled);
+
+  void CreateFormWindow();
+  Item* EnsureItem(Control& c);
+  Item* Find(const Component& c);
+  Item* FindWindowItem(HWND hwnd);
+  void CreateControlWindow(Item& item);
+  void ApplyAll(Item& item);
+  void Apply(Item& item, Prop p);
+  void ApplyText(Item& item);
+  void ApplyItems(Item& item);
+  void ApplyItemIndex(Item& item);
+  void ApplyColumns(Item& item);
+  void ApplyRows(Item& item);
+  void ApplyListSelection(Item& item);
+  void ApplyTabs(Item& item);
+  void ApplyFont(Item& item);
+  void ApplyTooltip(Item& item);
+  void ApplyVisibility();
+  void FixZOrder();
+  void Layout();
+  // A control's rectangle in the form's client area after anchoring, and how
+  // much it grew (dw, dh) against its designed size.
+  RECT ControlRect(Control& c, int& dw, int& dh);
+  bool EffectiveVisible(Control& c);
+  HFONT FontFor(const Font& f);
+  HBRUSH BrushFor(uint32_t color);
+  void PlaceOnFirstShow();
+  void Guard(const std::function<void()>& fn);
+
+  Win32Application* app_;
+  Form& form_;
+  HWND hwnd_ = nullptr;
+  HWND tooltip_ = nullptr;
+  bool realized_ = false;
+  bool placed_ = false;
+  int updating_ = 0;  // > 0 while the model's state is written to a control
+  int nextId_ = 1000;
+  std::vector<std::unique_ptr<Item>> items_;  // in creation order
+  std::map<const Component*, Item*> byComponent_;
+  std::map<HWND, Item*> byWindow_;
+  std::map<std::string, HFONT> fonts_;
+  std::map<uint32_t, HBRUSH> brushes_;
+  std::vector<HWND> disabledForModal_;
+  HWND activeBeforeModal_ = nullptr;
+  HWND lastFocus_ = nullptr;  // the control that had the focus when the window was deactivated
+};
+
+}  // namespace km27::ui
