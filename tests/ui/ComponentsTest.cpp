@@ -1,4 +1,5 @@
-// The window model: name lookup, edits and memos, lists, actions.
+// The window model: name lookup, edits and memos, lists, pages, actions and
+// menus, as the windows of the program use them.
 #include <gtest/gtest.h>
 
 #include "tests/support/FakeToolkit.h"
@@ -7,16 +8,305 @@
 namespace km27::ui {
 namespace {
 
+using test::FakeToolkit;
+
 TEST(Form, FindsComponentsByNameWithoutRegardToCase) {
-  test::FakeToolkit tk;
+  FakeToolkit tk;
   Form f("frmX");
   auto& b = f.Make<Button>("btnOK");
   auto& l = f.Make<Label>("lblInfo");
+  auto& t = f.Make<Timer>("tmrTick", 100, false);
   EXPECT_EQ(f.FindComponent("BTNok"), &b);
   EXPECT_EQ(f.Find<Label>("lblinfo"), &l);
-  EXPECT_EQ(f.Find<Button>("lblInfo"), nullptr);
+  EXPECT_EQ(f.Find<Timer>("TMRTICK"), &t);
+  EXPECT_EQ(f.Find<Button>("lblInfo"), nullptr);  // wrong kind
   EXPECT_EQ(f.FindComponent(""), nullptr);
   EXPECT_EQ(f.FindComponent("btnCancel"), nullptr);
+}
+
+TEST(Form, ShowHideCloseAndCloseQuery) {
+  FakeToolkit tk;
+  Form f("frmX");
+  int shows = 0;
+  f.OnShow = [&] { ++shows; };
+  f.Show();
+  f.Show();  // already showing: brought forward, no second OnShow
+  EXPECT_EQ(shows, 1);
+  EXPECT_TRUE(f.Visible());
+  bool allow = false;
+  f.OnCloseQuery = [&](bool& canClose) { canClose = allow; };
+  f.Close();
+  EXPECT_TRUE(f.Showing());
+  allow = true;
+  f.Close();
+  EXPECT_FALSE(f.Showing());
+  EXPECT_FALSE(tk.terminated);
+
+  f.Show();
+  f.OnClose = [](CloseAction& a) { a = CloseAction::None; };
+  f.Close();
+  EXPECT_TRUE(f.Showing());
+
+  Form main("frmMain");
+  main.IsMainForm = true;
+  main.Show();
+  main.Close();
+  EXPECT_FALSE(main.Showing());
+  EXPECT_TRUE(tk.terminated);  // closing the main form ends the program
+}
+
+TEST(Edit, TypingSelectionAndMaxLength) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& e = f.Make<Edit>("edtValue");
+  e.SetMaxLength(4);
+  FakeToolkit::Type(f, "edtValue", "123456");
+  EXPECT_EQ(e.Text(), "1234");  // a full edit refuses more
+  e.SetSelection(1, 2);
+  FakeToolkit::Type(f, "edtValue", "x");
+  EXPECT_EQ(e.Text(), "1x4");
+  EXPECT_EQ(e.SelStart(), 2);
+  EXPECT_EQ(e.SelLength(), 0);
+  FakeToolkit::Type(f, "edtValue", "\b\b");
+  EXPECT_EQ(e.Text(), "4");
+  FakeToolkit::Type(f, "edtValue", "\r");  // Enter does not go into a one-line edit
+  EXPECT_EQ(e.Text(), "4");
+  e.SetSelection(-5, 99);  // clamped
+  EXPECT_EQ(e.SelStart(), 0);
+  EXPECT_EQ(e.SelLength(), 1);
+  e.SetReadOnly(true);
+  FakeToolkit::Type(f, "edtValue", "z");
+  EXPECT_EQ(e.Text(), "4");
+  int changes = 0;
+  e.OnChange = [&] { ++changes; };
+  e.SetText("4");
+  e.SetText("5");
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(Memo, LinesFollowTheListOfLinesView) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& m = f.Make<Memo>("memLog");
+  EXPECT_TRUE(m.Lines().empty());
+  m.SetText("a\r\nb");
+  EXPECT_EQ(m.Lines(), (std::vector<std::string>{"a", "b"}));
+  m.SetText("a\r\n");
+  EXPECT_EQ(m.Lines(), (std::vector<std::string>{"a"}));
+  m.SetText("a\r\n\r\n");
+  EXPECT_EQ(m.Lines(), (std::vector<std::string>{"a", ""}));
+  m.SetLines({"x", "y"});
+  EXPECT_EQ(m.Text(), "x\r\ny\r\n");
+}
+
+TEST(Memo, AddLineAppendsEndsATypedLineAndRefusesWhenFull) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& m = f.Make<Memo>("memLog");
+  EXPECT_TRUE(m.AddLine("one"));
+  FakeToolkit::Type(f, "memLog", "typed");
+  EXPECT_TRUE(m.AddLine("two"));
+  EXPECT_EQ(m.Text(), "one\r\ntyped\r\ntwo\r\n");
+  EXPECT_EQ(m.SelStart(), static_cast<int>(m.Text().size()));
+  EXPECT_EQ(tk.CountChanges("frmX", "memLog", Prop::Lines), 2u);
+
+  m.Capacity = m.Text().size() + 5;
+  EXPECT_TRUE(m.AddLine("abc"));   // exactly fills it
+  EXPECT_FALSE(m.AddLine(""));     // no room even for a line break
+  EXPECT_EQ(m.Text().size(), m.Capacity);
+}
+
+TEST(Memo, EnterInsertsALineBreakUnlessTheHandlerSwallowsIt) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& m = f.Make<Memo>("memLog");
+  FakeToolkit::Type(f, "memLog", "a\rb");
+  EXPECT_EQ(m.Text(), "a\r\nb");
+  m.OnKeyPress = [](char& k) {
+    if (k == '\r') k = 0;
+  };
+  FakeToolkit::Type(f, "memLog", "\r");
+  EXPECT_EQ(m.Text(), "a\r\nb");
+}
+
+TEST(CheckBoxAndSpeedButton, ClicksToggleAndFireOnce) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& c = f.Make<CheckBox>("chkOn");
+  int clicks = 0;
+  c.OnClick = [&] { ++clicks; };
+  FakeToolkit::Click(f, "chkOn");
+  EXPECT_TRUE(c.Checked());
+  FakeToolkit::Check(f, "chkOn", true);  // already checked: nothing
+  EXPECT_EQ(clicks, 1);
+  c.SetEnabled(false);
+  FakeToolkit::Click(f, "chkOn");
+  EXPECT_TRUE(c.Checked());
+
+  auto& s = f.Make<SpeedButton>("spbLock");
+  s.GroupIndex = 1;
+  FakeToolkit::Click(f, "spbLock");
+  EXPECT_TRUE(s.Down());
+  FakeToolkit::Click(f, "spbLock");
+  EXPECT_FALSE(s.Down());
+  s.AllowAllUp = false;
+  FakeToolkit::Click(f, "spbLock");
+  FakeToolkit::Click(f, "spbLock");
+  EXPECT_TRUE(s.Down());
+}
+
+TEST(ItemsControls, IndexTextAndUserSelection) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& rg = f.Make<RadioGroup>("rdgMode");
+  rg.SetItems({"A", "B", "C"});
+  rg.SetItemIndex(2);
+  rg.SetItems({"A", "B"});  // index no longer valid
+  EXPECT_EQ(rg.ItemIndex(), -1);
+  rg.SetItemIndex(5);
+  EXPECT_EQ(rg.ItemIndex(), -1);
+  int changes = 0;
+  rg.OnClick = [&] { ++changes; };
+  FakeToolkit::Select(f, "rdgMode", 1);
+  EXPECT_EQ(rg.ItemIndex(), 1);
+  EXPECT_EQ(changes, 1);
+
+  auto& cb = f.Make<ComboBox>("cboPort");
+  cb.SetItems({"COM1", "COM2"});
+  cb.SetItemIndex(1);
+  EXPECT_EQ(cb.Text(), "COM2");
+  cb.SetText("COM9");
+  EXPECT_EQ(cb.ItemIndex(), -1);
+  FakeToolkit::EnterText(f, "cboPort", "COM1");
+  EXPECT_EQ(cb.ItemIndex(), 0);
+  cb.ClearItems();
+  EXPECT_EQ(cb.Text(), "");
+  EXPECT_EQ(cb.ItemIndex(), -1);
+}
+
+TEST(ListView, RowsSelectionAndChecks) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& lv = f.Make<ListView>("lvwBlocks");
+  lv.CheckBoxes = true;
+  lv.SetColumns({{"No", 30}, {"Data", 200}});
+  lv.SetColumnTitle(1, "Track data");
+  lv.SetColumnTitle(7, "ignored");
+  EXPECT_EQ(lv.Columns()[1].title, "Track data");
+  lv.AddRow({"1", {"abc"}});
+  lv.AddRow({"2", {"def"}});
+  EXPECT_EQ(lv.SelectedIndex(), -1);
+  int selects = 0;
+  std::vector<size_t> checked;
+  lv.OnSelectItem = [&] { ++selects; };
+  lv.OnCheck = [&](size_t i) { checked.push_back(i); };
+  FakeToolkit::Select(f, "lvwBlocks", 1);
+  EXPECT_EQ(lv.SelectedIndex(), 1);
+  EXPECT_EQ(selects, 1);
+  FakeToolkit::CheckRow(f, "lvwBlocks", 0, true);
+  FakeToolkit::CheckRow(f, "lvwBlocks", 9, true);  // no such row
+  EXPECT_TRUE(lv.Rows()[0].checked);
+  EXPECT_EQ(checked, std::vector<size_t>{0});
+  lv.DeleteRow(0);
+  EXPECT_EQ(lv.Rows().size(), 1u);
+  EXPECT_EQ(lv.SelectedIndex(), 0);
+  lv.DeleteRow(5);
+  lv.ClearRows();
+  EXPECT_EQ(lv.SelectedIndex(), -1);
+}
+
+TEST(PageControl, PagesHiddenTabsAndRefusedChange) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& pc = f.Make<PageControl>("pgcOptions");
+  auto& a = f.Make<TabSheet>("tabGeneral", &pc);
+  auto& b = f.Make<TabSheet>("tabProbe", &pc);
+  auto& c = f.Make<TabSheet>("tabKeys", &pc);
+  EXPECT_EQ(pc.Pages(), (std::vector<TabSheet*>{&a, &b, &c}));
+  pc.SetActivePage(&a);
+  b.SetTabVisible(false);
+  FakeToolkit::Select(f, "pgcOptions", 1);  // counts visible tabs: tabKeys
+  EXPECT_EQ(pc.ActivePage(), &c);
+  pc.OnChanging = [](bool& allow) { allow = false; };
+  FakeToolkit::Select(f, "pgcOptions", 0);
+  EXPECT_EQ(pc.ActivePage(), &c);
+  EXPECT_THROW(FakeToolkit::Select(f, "pgcOptions", 2), std::invalid_argument);
+}
+
+TEST(UpDown, PositionIsClampedAndShownInItsEdit) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& e = f.Make<Edit>("edtCount");
+  auto& ud = f.Make<UpDown>("updCount");
+  ud.Associate = &e;
+  ud.SetRange(1, 10);
+  EXPECT_EQ(ud.Position(), 1);
+  EXPECT_EQ(e.Text(), "1");
+  FakeToolkit::SetPosition(f, "updCount", 42);
+  EXPECT_EQ(ud.Position(), 10);
+  EXPECT_EQ(e.Text(), "10");
+  ud.SetRange(1, 5);
+  EXPECT_EQ(ud.Position(), 5);
+}
+
+TEST(Action, BoundControlsAndMenuItemsFollowIt) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& act = f.Make<Action>("actStart");
+  auto& btn = f.Make<Button>("btnStart");
+  auto& menu = f.Make<PopupMenu>("mnuTray");
+  auto& mi = f.Make<MenuItem>("mnuStart", &menu);
+  auto& sep = f.Make<MenuItem>("mnuSep", &menu);
+  sep.SetCaption("-");
+  int runs = 0;
+  act.OnExecute = [&] { ++runs; };
+  act.SetCaption("Start");
+  btn.SetAction(&act);
+  mi.SetAction(&act);
+  EXPECT_EQ(btn.Caption(), "Start");
+  EXPECT_EQ(mi.Caption(), "Start");
+  EXPECT_EQ(menu.Items().size(), 2u);
+  FakeToolkit::Click(f, "btnStart");
+  FakeToolkit::Click(f, "mnuStart");
+  EXPECT_EQ(runs, 2);
+  act.SetEnabled(false);
+  EXPECT_FALSE(btn.Enabled());
+  EXPECT_FALSE(mi.Enabled());
+  FakeToolkit::Click(f, "actStart");
+  EXPECT_EQ(runs, 2);
+  act.SetVisible(false);
+  EXPECT_FALSE(btn.Visible());
+  // Rebinding leaves the old action.
+  auto& other = f.Make<Action>("actStop");
+  other.SetCaption("Stop");
+  mi.SetAction(&other);
+  act.SetCaption("Start again");
+  EXPECT_EQ(mi.Caption(), "Stop");
+  EXPECT_EQ(btn.Caption(), "Start again");
+
+  f.PopupMenuAt(menu, 10, 20);
+  ASSERT_FALSE(tk.events.empty());
+  EXPECT_EQ(tk.events.back().type, test::PeerEvent::Type::Popup);
+  EXPECT_EQ(tk.events.back().component, "mnuTray");
+}
+
+TEST(Control, FontIsInheritedUntilSetAndAnchorsDefaultToTopLeft) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& g = f.Make<GroupBox>("grpBox");
+  auto& l = f.Make<Label>("lblIn", &g);
+  Font big;
+  big.name = "MS UI Gothic";
+  big.charSet = 128;
+  f.SetFont(big);
+  EXPECT_EQ(l.EffectiveFont().name, "MS UI Gothic");
+  Font own;
+  own.bold = true;
+  g.SetFont(own);
+  EXPECT_TRUE(l.EffectiveFont().bold);
+  EXPECT_EQ(l.Parent(), &g);
+  EXPECT_EQ(g.Children(), std::vector<Control*>{&l});
+  EXPECT_EQ(l.Anchors, akLeft | akTop);
 }
 
 }  // namespace
