@@ -91,6 +91,8 @@ void ApplyFonts(const IniFile& ini) {
   if (!main) return;
   ui::Font font = main->GetFont();
   font.name = ini.ReadString("General", "FontName", "Arial");
+  // No font has a longer face name (LF_FACESIZE holds 31 characters and the end).
+  if (font.name.size() > 31) font.name.resize(31);
   font.size = ini.ReadInteger("General", "FontSize", "9", 9);
   // A size no window can show is taken for a damaged value.
   if (font.size < 1 || font.size > 96) font.size = 9;

@@ -228,5 +228,24 @@ TEST_F(LanguageTest, MissingWindowsAndUnreadableFilesAreSkipped) {
   EXPECT_EQ(forms.Get<ui::Control>(forms.main, "lblValueList").Caption(), "Werte");
 }
 
+TEST_F(LanguageTest, BadFilesApplyWhatTheyCanAndNothingElse) {
+  std::string garbage;
+  for (int i = 0; i < 50000; ++i) garbage += static_cast<char>((i * 2654435761u) >> 24);
+  Apply("G.rlf", garbage);
+  EXPECT_EQ(gstrAskEnd, "Finish KM-27?");
+  EXPECT_EQ(forms.main.Caption(), "ORVANE KM-27");
+
+  static const char withNul[] = "[Messages]\0\ngstrAskEnd=Quit\0?\n[Main.Label]\nlblValueList=\0";
+  Apply("N.rlf", std::string(withNul, sizeof withNul - 1));
+  EXPECT_EQ(gstrAskEnd, std::string("Quit\0?", 6));
+  EXPECT_EQ(forms.Get<ui::Control>(forms.main, "lblValueList").Caption(), "");
+
+  const std::string big(1 << 20, 'x');
+  Apply("B.rlf", "[Messages]\ngstrStart=" + big + "\n[Option.rdgHeader]\n" + big + "\n[General]\nFontName=" + big);
+  EXPECT_EQ(gstrStart.size(), big.size());
+  EXPECT_EQ(forms.Get<ui::RadioGroup>(forms.option, "rdgTerminator").Items(), std::vector<std::string>{big});
+  EXPECT_EQ(forms.main.GetFont().name, big.substr(0, 31));  // longer face names do not exist
+}
+
 }  // namespace
 }  // namespace km27
