@@ -52,6 +52,7 @@ class TrayHandler {
       RegisterClassA(&wc);
     }
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    nextId_ = 1;
     hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kHandlerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, inst,
                             nullptr);
   }
@@ -142,11 +143,13 @@ class Win32TrayPeer : public ITrayPeer {
     Shell_NotifyIconA(NIM_SETVERSION, &nid);
   }
 
+  // The keys held right now: the tray's notifications come from the shell,
+  // so this thread's own key state may lag behind the user's hand.
   ShiftState ModifierKeys() override {
     ShiftState s = 0;
-    if (GetKeyState(VK_SHIFT) < 0) s |= ss::Shift;
-    if (GetKeyState(VK_CONTROL) < 0) s |= ss::Ctrl;
-    if (GetKeyState(VK_MENU) < 0) s |= ss::Alt;
+    if (GetAsyncKeyState(VK_SHIFT) < 0) s |= ss::Shift;
+    if (GetAsyncKeyState(VK_CONTROL) < 0) s |= ss::Ctrl;
+    if (GetAsyncKeyState(VK_MENU) < 0) s |= ss::Alt;
     return s;
   }
 
@@ -245,6 +248,8 @@ class Win32TrayPeer : public ITrayPeer {
 };
 
 }  // namespace
+
+HWND TrayHandlerWindow() { return TrayHandler::Get().Window(); }
 
 void InstallWin32TrayPeer() {
   SetTrayPeerFactory([](TCoolTrayIcon& icon) { return std::make_unique<Win32TrayPeer>(icon); });
