@@ -354,12 +354,14 @@ std::string Reader::Command(const std::vector<std::string>& args, int client, in
   if (cmd == "vanish") {
     if (!portPresent_) return "ERR the port has already vanished";
     action_ = PortAction::Vanish;
+    portPresent_ = false;
     out_.clear();
     flood_ = false;
     return "OK vanished";
   }
   if (cmd == "reconnect") {
     action_ = PortAction::Reconnect;
+    portPresent_ = true;
     return "OK reconnecting";
   }
   if (cmd == "quit") {
