@@ -42,7 +42,6 @@ class SimulatedReader {
     General.ConnectionCheck = "111";
     SetSerialDeviceDirectory(dir.path);
     Serial.Port = portNo;
-    Serial.Parity = 0;  // a pseudo-terminal has no parity to set
     sim = std::make_unique<SimProcess>(dir.path, portNo, std::move(simArgs));
     comm = std::make_unique<TfrmComm>(std::make_unique<TCommX>());
     comm->OnStatusText = [this](const std::string& t) { statusTexts.push_back(t); };

@@ -103,7 +103,6 @@ int main(int argc, char** argv) {
     km27::ResetSettingsToBuiltIn();
     km27::General.ConnectionCheck = "111";
     km27::Serial.Port = 9;
-    km27::Serial.Parity = 0;  // a pseudo-terminal has no parity to set
     km27::Serial.ReciveBuffTime = reciveBuffTime;
     km27::CardData.Tracks = "1000";
     km27::CardData.TrackUse = "1000";
