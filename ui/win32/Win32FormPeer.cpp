@@ -368,8 +368,8 @@ void Win32FormPeer::Apply(Item& item, Prop p) {
         if (item.mirrored <= text.size()) {
           // Appended: only the new part goes to the control, so the view
           // keeps its place and long logs stay cheap.
-          int end = GetWindowTextLengthA(h);
-          Send(h, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
+          // Positions past the end mean the end (and cost nothing to find).
+          Send(h, EM_SETSEL, static_cast<WPARAM>(INT_MAX), static_cast<LPARAM>(INT_MAX));
           std::string tail = Displayable(text.substr(item.mirrored));
           Send(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(tail.c_str()));
           item.mirrored = text.size();
@@ -983,6 +983,14 @@ LRESULT Win32FormPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd_, msg, wp, lp);
 }
 
+bool Win32FormPeer::HasDialogButton(bool isDefault) {
+  for (auto& item : items_) {
+    auto* b = dynamic_cast<Button*>(item->control);
+    if (b && (isDefault ? b->Default : b->Cancel) && b->Enabled() && EffectiveVisible(*b)) return true;
+  }
+  return false;
+}
+
 void Win32FormPeer::OnCommand(WPARAM wp, LPARAM lp) {
   HWND ctl = reinterpret_cast<HWND>(lp);
   int code = HIWORD(wp);
@@ -1168,6 +1176,18 @@ LRESULT Win32FormPeer::HandleControlMessage(Item& item, HWND hwnd, UINT msg, WPA
   auto* e = dynamic_cast<Edit*>(item.control);
   if (!e) return 0;
   switch (msg) {
+    case WM_GETDLGCODE: {
+      // Enter and Esc reach the edit's handlers when no default or cancel
+      // button takes them, as the user expects of a window without one.
+      auto* m = reinterpret_cast<MSG*>(lp);
+      if (m && (m->message == WM_KEYDOWN || m->message == WM_CHAR) &&
+          (m->wParam == VK_RETURN || m->wParam == VK_ESCAPE) &&
+          (e->OnKeyPress || e->OnKeyDown) && !HasDialogButton(m->wParam == VK_RETURN)) {
+        handled = true;
+        return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTMESSAGE;
+      }
+      break;
+    }
     case WM_CHAR: {
       if (!e->OnKeyPress) break;
       // The handler works on the model: give it the caret the user sees.

@@ -68,6 +68,8 @@ class Win32FormPeer : public IFormPeer {
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HandleControlMessage(Item& item, HWND hwnd, UINT msg, WPARAM& wp, LPARAM lp, bool& handled);
   void OnCommand(WPARAM wp, LPARAM lp);
+  // Whether an enabled, visible default (Enter) or cancel (Esc) button exists.
+  bool HasDialogButton(bool isDefault);
   LRESULT OnNotify(NMHDR* nm, bool& handled);
   LRESULT OnCtlColor(UINT msg, HDC dc, HWND ctl, bool& handled);
 

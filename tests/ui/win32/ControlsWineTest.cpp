@@ -244,6 +244,26 @@ TEST_F(Controls, UserInputReachesTheModel) {
   EXPECT_EQ(clicks, 2);
 }
 
+TEST_F(Controls, EnterReachesAnEditWhenNoDefaultButtonTakesIt) {
+  ui::Form f("frmKeys");
+  auto& e = f.Make<Edit>("edtKey");
+  e.SetBounds(8, 8, 100, 21);
+  std::string keys;
+  e.OnKeyPress = [&](char& k) {
+    keys += k;
+    if (k == '\r') k = 0;
+  };
+  f.Show();
+  Pump(50);
+  HWND h = static_cast<Win32FormPeer*>(f.Peer())->ControlWindow(e);
+  SetFocus(h);
+  PostMessageA(h, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+  PostMessageA(h, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
+  Pump(50);
+  EXPECT_EQ(keys, "\r");
+  f.Hide();
+}
+
 TEST_F(Controls, AnchoredControlsFollowTheWindowSize) {
   Gallery& g = *form;
   RECT before, after;
