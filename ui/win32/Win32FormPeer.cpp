@@ -13,6 +13,7 @@ namespace km27::ui {
 namespace {
 
 constexpr uint32_t kDefaultColor = 0xFFFFFFFF;
+constexpr UINT kSyncShowMessage = WM_APP + 10;  // the window was shown or hidden from outside
 constexpr int kDropDownHeight = 200;  // a combo box's list below its edit
 
 std::string WindowText(HWND h) {
@@ -819,13 +820,17 @@ void Win32FormPeer::ShowChanged(bool showing) {
       PlaceOnFirstShow();
       placed_ = true;
     }
+    ++showing_;
     ShowWindow(hwnd_, SW_SHOW);
+    --showing_;
     SetForegroundWindow(hwnd_);
   } else if (hwnd_) {
     // The owner comes back before the modal window goes, so that activation
     // returns to it rather than to another program.
     if (form_.Modal()) ReenableAfterModal();
+    ++showing_;
     ShowWindow(hwnd_, SW_HIDE);
+    --showing_;
     if (activeBeforeModal_ && IsWindow(activeBeforeModal_) && IsWindowVisible(activeBeforeModal_))
       SetActiveWindow(activeBeforeModal_);
     activeBeforeModal_ = nullptr;
@@ -938,6 +943,16 @@ LRESULT Win32FormPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       LRESULT r = realized_ ? OnCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), handled) : 0;
       if (handled) return r;
       break;
+    }
+    case WM_SHOWWINDOW:
+      // Shown or hidden by someone else (a second copy of the program
+      // bringing this one forward): the model follows once it is done.
+      if (realized_ && !showing_ && lp == 0) PostMessageA(hwnd_, kSyncShowMessage, 0, 0);
+      break;
+    case kSyncShowMessage: {
+      bool visible = IsWindowVisible(hwnd_) != FALSE;
+      if (visible != form_.Showing()) Guard([this, visible] { visible ? form_.Show() : form_.Hide(); });
+      return 0;
     }
     case WM_CLOSE:
       // The model decides: a close query may refuse, a dialog only hides.

@@ -108,6 +108,7 @@ class Win32FormPeer : public IFormPeer {
   bool realized_ = false;
   bool placed_ = false;
   int updating_ = 0;  // > 0 while the model's state is written to a control
+  int showing_ = 0;   // > 0 while the model shows or hides the window
   int nextId_ = 1000;
   std::vector<std::unique_ptr<Item>> items_;  // in creation order
   std::map<const Component*, Item*> byComponent_;

@@ -264,6 +264,23 @@ TEST_F(Controls, EnterReachesAnEditWhenNoDefaultButtonTakesIt) {
   f.Hide();
 }
 
+TEST_F(Controls, WindowShownOrHiddenFromOutsideUpdatesTheModel) {
+  ui::Form f("frmOutside");
+  int shows = 0;
+  f.OnShow = [&] { ++shows; };
+  Pump(20);  // hidden forms get their window at the next pump
+  HWND h = static_cast<Win32FormPeer*>(f.Peer())->Hwnd();
+  ASSERT_NE(h, nullptr);
+  EXPECT_FALSE(IsWindowVisible(h));
+  ShowWindow(h, SW_SHOW);
+  Pump(50);
+  EXPECT_TRUE(f.Showing());
+  EXPECT_EQ(shows, 1);
+  ShowWindow(h, SW_HIDE);
+  Pump(50);
+  EXPECT_FALSE(f.Showing());
+}
+
 TEST_F(Controls, AnchoredControlsFollowTheWindowSize) {
   Gallery& g = *form;
   RECT before, after;
