@@ -1,0 +1,109 @@
+#pragma once
+// TCommX for Windows: the COM port opened for overlapped I/O, a transmit
+// thread fed by thread messages (blocks of at most BufLenTrans bytes, at most
+// 32 in flight, half-duplex RTS switching) and a receive thread waiting on
+// port events. The receive thread hands arrivals, breaks and line errors to a
+// hidden window with SendMessage, so OnReceive, OnBreak and OnError run on the
+// user-interface thread that created the component, one at a time.
+#include <windows.h>
+
+#include "device/CommX.h"
+#include "device/win32/CommXHandles.h"
+
+namespace km27 {
+
+// Private messages of the hidden window.
+constexpr UINT CM_COMM_RECEIVE = 0x0500;
+constexpr UINT CM_COMM_BREAK = 0x0501;
+constexpr UINT CM_COMM_ERROR = 0x0502;
+// Thread messages of the transmit thread.
+constexpr UINT CM_TRANS_BLOCK = 0x0500;  // wParam byte count, lParam block (the thread frees it)
+constexpr UINT CM_TRANS_WAKE = 0x0501;
+
+struct TCommTransThread;
+struct TCommReceiveThread;
+
+class TCommX : public TCustomCommX {
+ public:
+  TCommX();
+  ~TCommX() override;
+  TCommX(const TCommX&) = delete;
+  TCommX& operator=(const TCommX&) = delete;
+
+  // The port handle; INVALID_HANDLE_VALUE while closed.
+  HANDLE Handle() const { return handle_; }
+  HWND WindowHandle() const { return window_; }
+
+  void SetPortNo(int32_t v) override;
+  void SetBitRate(int32_t v) override;
+  void SetCharSize(int32_t v) override;
+  void SetParityBit(TCommParityBits v) override;
+  void SetStopBit(TCommStopBits v) override;
+  void SetFlowCtrl(TCommFlowCtrls v) override;
+  void SetTimeOutTrans(int32_t v) override;
+  void SetTimeOutReceive(int32_t v) override;
+  void SetXonChar(uint8_t v) override;
+  void SetXoffChar(uint8_t v) override;
+  void SetBufLenTrans(int32_t v) override;
+  void SetBufLenReceive(int32_t v) override;
+
+  bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
+  void Open() override;
+  void Close() override;
+  bool Write(const char* data, int32_t length) override;
+  int32_t Read(char* buffer, int32_t length) override;
+  void ClearTransmit() override;
+  void ClearReceive() override;
+  int32_t InCount() override;
+  void SetRTS(bool on) override;
+  void SetDTR(bool on) override;
+  bool CTS() override;
+  bool DSR() override;
+
+  // Blocks handed to the transmit thread and bytes of them not yet written.
+  int32_t QueuedBlocks();
+  int32_t PendingBytes();
+  // The DCB as last read and modified (for tests of the flag word and limits).
+  const DCB& Dcb() const { return dcb_; }
+
+  // The flag word of the DCB for a flow control setting.
+  static DWORD FlowFlags(TCommFlowCtrls flow);
+
+ private:
+  friend struct TCommTransThread;
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT Notification(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  void ApplyBitRate();
+  void ApplyCharSize();
+  void ApplyParity();
+  void ApplyStopBit();
+  void ApplyFlowCtrl();
+  void ApplyTimeOuts();
+  void ApplyXonChar();
+  void ApplyXoffChar();
+  void ApplyBuffers();
+  void CommitDcb(const char* message);
+  void StartThreads();
+  void StopThreads();
+
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  HWND window_ = nullptr;
+  DCB dcb_{};
+  win32::CriticalSection writeLock_;    // around each start of a write and each purge of the output
+  win32::CriticalSection counterLock_;  // pendingBytes_ and queuedBlocks_
+  int32_t pendingBytes_ = 0;
+  int32_t queuedBlocks_ = 0;
+  win32::OwnedHandle readEvent_;
+  OVERLAPPED readOverlapped_{};
+
+  TCommTransThread* trans_ = nullptr;
+  win32::OwnedHandle transThread_;
+  DWORD transThreadId_ = 0;
+  TCommReceiveThread* receive_ = nullptr;  // null once told to end
+  win32::OwnedHandle receiveThread_;
+  win32::OwnedHandle receiveWake_;
+  int delivering_ = 0;  // notifications running on the user-interface thread
+};
+
+}  // namespace km27
