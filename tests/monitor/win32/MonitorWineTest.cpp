@@ -81,8 +81,14 @@ TEST_F(Win32Ui, MonitorWindowLogsSendsAndHides) {
   TfrmComm comm{std::unique_ptr<TCustomCommX>(port)};
   comm.Show();
   Pump(100);
-  HWND w = FindWindowA("TfrmComm", "Communication Monitor");
+  // Other programs under test may have a monitor window of their own: this
+  // one is the window of this process's form.
+  HWND w = static_cast<Win32FormPeer*>(comm.Peer())->Hwnd();
   ASSERT_NE(w, nullptr);
+  char wcls[32] = {};
+  GetClassNameA(w, wcls, sizeof wcls);
+  EXPECT_STREQ(wcls, "TfrmComm");
+  EXPECT_EQ(Text(w), "Communication Monitor");
   EXPECT_TRUE(IsWindowVisible(w));
   RECT rc;
   GetClientRect(w, &rc);
