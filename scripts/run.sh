@@ -35,7 +35,8 @@ set +e
 source "$root/tests/e2e/e2e_lib.sh"
 trap 'e2e_cleanup; "$root/cmake/wine-fixture.sh" stop "$state" >/dev/null' EXIT
 
-e2e_settings 31 111
+# The simulator's pseudo-terminal has no modem lines: the line check stays off.
+e2e_settings 31 101
 e2e_reader 31
 echo "Reader simulator on COM31; starting KM27.exe (auto start, key-data format H a<track 1>. / b<track 2, 3..6> Enter)"
 e2e_start_km27

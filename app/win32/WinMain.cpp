@@ -1,37 +1,121 @@
-// Entry of KM27.exe. For now: a hidden top-level window and the message loop;
-// the single-instance rule, the windows and the start-up sequence join here.
+// Entry of KM27.exe: one copy per desktop, the platform services wired into
+// the portable core, the windows created in their fixed order, and the message
+// loop. The start-up sequence itself runs one second later in the main
+// window (tmrStartup).
 #include <windows.h>
+#undef MessageBox
+
+#include <memory>
+
+#include "common/CodePage.h"
+#include "common/MessageSink.h"
+#include "common/win32/Win32CodePage.h"
+#include "device/Comm.h"
+#include "device/CommX.h"
+#include "device/Ports.h"
+#include "device/win32/PortsRegistry.h"
+#include "keyboard/win32/Win32KeyInjector.h"
+#include "settings/Language.h"
+#include "settings/Version.h"
+#include "settings/win32/Win32FileSystem.h"
+#include "shell/Main.h"
+#include "shell/win32/Win32TrayPeer.h"
+#include "ui/win32/Win32Application.h"
 
 namespace {
 
-LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_CLOSE:
-      DestroyWindow(hwnd);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
+constexpr const char* kMutexName = "ORVANE KM-27 Application";
+constexpr const char* kMainClass = "TfrmMain";
+constexpr const char* kMainTitle = "ORVANE KM-27";
+
+// "ORVANE KM-27はすでに起動されています。" and "２重起動はできません" in code
+// page 932: the second copy's message does not come from a language file.
+constexpr char kAlreadyRunningText[] = {
+    'O', 'R', 'V', 'A', 'N', 'E', ' ', 'K', 'M', '-', '2', '7',
+    '\x82', '\xCD', '\x82', '\xB7', '\x82', '\xC5', '\x82', '\xC9', '\x8B', '\x4E', '\x93', '\xAE',
+    '\x82', '\xB3', '\x82', '\xEA', '\x82', '\xC4', '\x82', '\xA2', '\x82', '\xDC', '\x82', '\xB7',
+    '\x81', '\x42', '\0'};
+constexpr char kAlreadyRunningCaption[] = {
+    '\x82', '\x51', '\x8F', '\x64', '\x8B', '\x4E', '\x93', '\xAE', '\x82', '\xCD',
+    '\x82', '\xC5', '\x82', '\xAB', '\x82', '\xDC', '\x82', '\xB9', '\x82', '\xF1', '\0'};
+
+// The single-instance lock. Held, never released explicitly, until the
+// process ends.
+class InstanceMutex {
+ public:
+  InstanceMutex() : handle_(CreateMutexA(nullptr, FALSE, kMutexName)) {}
+  ~InstanceMutex() {
+    if (handle_) CloseHandle(handle_);
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  InstanceMutex(const InstanceMutex&) = delete;
+  InstanceMutex& operator=(const InstanceMutex&) = delete;
+
+  // False when another copy owns the lock. A lock that cannot be created at
+  // all does not keep the program from running.
+  bool Acquire() {
+    if (!handle_) return true;
+    return WaitForSingleObject(handle_, 0) != WAIT_TIMEOUT;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+void ShowAlreadyRunning() {
+  MessageBoxA(nullptr, kAlreadyRunningText, kAlreadyRunningCaption, MB_OK);
+  // The first copy's main window is only brought forward, not shown.
+  if (HWND first = FindWindowA(kMainClass, kMainTitle)) SetForegroundWindow(first);
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = MainWndProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = "TfrmMain";
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  if (!RegisterClassA(&wc)) return 1;
-  HWND hwnd = CreateWindowExA(0, "TfrmMain", "ORVANE Larkway", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 436, 381, nullptr, nullptr, instance, nullptr);
-  if (!hwnd) return 1;
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  using namespace km27;
+
+  InstanceMutex mutex;
+  if (!mutex.Acquire()) {
+    ShowAlreadyRunning();
+    return 0;
   }
-  return static_cast<int>(msg.wParam);
+
+  // Platform services of the portable core.
+  static Win32CodePage codePage;
+  SetAnsiCodePage(&codePage);
+  InstallWin32KeyInjector();
+  InstallWin32SettingsServices();
+  static RegistrySerialDeviceMap deviceMap;
+  SetSerialDeviceMap(&deviceMap);
+  InstallWin32TrayPeer();
+
+  static ui::Win32Application app(instance);
+  ui::SetApp(&app);
+  app.SetTitle(TfrmMain::kApplicationTitle);
+  SetMessageSink([](const std::string& text) {
+    MessageBoxA(nullptr, text.c_str(), TfrmMain::kApplicationTitle, MB_OK);
+  });
+
+  ReadVersionInfo();
+
+  // The windows, in their fixed order; all hidden. The options dialog, the
+  // key code and read data dialogs and the setup wizard follow the
+  // communication window as they are built.
+  auto main = std::make_unique<TfrmMain>();
+  frmMain = main.get();
+  auto comm = std::make_unique<TfrmComm>(CreateCommX());
+  frmComm = comm.get();
+
+  LanguageForms forms;
+  forms.main = frmMain;
+  forms.comm = frmComm;
+  SetLanguageForms(forms);
+
+  int code = app.Run();
+
+  // Windows go in reverse order; the port closes with the communication window.
+  SetLanguageForms(LanguageForms{});
+  frmComm = nullptr;
+  comm.reset();
+  frmMain = nullptr;
+  main.reset();
+  return code;
 }

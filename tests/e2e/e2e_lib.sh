@@ -42,7 +42,8 @@ e2e_cleanup() {
 trap e2e_cleanup EXIT
 
 # e2e_settings <port> <connection check>: KM27.ini with the wizard completed,
-# auto start and a key-data format of two tracks:
+# auto start, no parity (Linux pseudo-terminals refuse parity settings, so
+# Wine cannot open the port with any) and a key-data format of two tracks:
 #   header "H", track 1 whole as "a" data ".", separator "/",
 #   track 2 characters 3 to 6 as "b" data, terminator Enter.
 e2e_settings() {
@@ -63,7 +64,7 @@ ConnectionCheck=$2
 Port=$1
 BaudRate=9600
 DataBits=8
-Parity=1
+Parity=0
 StopBit=1
 FlowControl=0
 ReciveBuffTime=80
