@@ -72,6 +72,11 @@ MsgResult Win32Application::MessageBox(const std::string& text, const std::strin
 
 void Win32Application::ProcessMessages() {
   MSG msg;
+  // Callers pump in a loop while they wait for the reader; when nothing is
+  // pending, give the processor back for up to a millisecond instead of
+  // spinning a whole core.
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       // Left for the loop that owns it.
