@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "device/posix/PosixCommX.h"
+
 namespace km27 {
 
 namespace {
@@ -24,10 +26,14 @@ int PortOfEntry(const std::string& name) {
 
 }  // namespace
 
+std::string DirectorySerialDeviceMap::Directory() const {
+  return directory_.empty() ? SerialDeviceDirectory() : directory_;
+}
+
 std::vector<std::string> DirectorySerialDeviceMap::PortNames() {
   std::vector<int> numbers;
   std::error_code ec;
-  std::filesystem::directory_iterator it(directory_, ec);
+  std::filesystem::directory_iterator it(Directory(), ec);
   if (ec) return {};
   for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
     if (ec) break;

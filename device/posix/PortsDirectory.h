@@ -11,10 +11,12 @@ namespace km27 {
 
 class DirectorySerialDeviceMap : public ISerialDeviceMap {
  public:
-  explicit DirectorySerialDeviceMap(std::string directory) : directory_(std::move(directory)) {}
+  // directory empty: the directory the POSIX serial port opens its COMn in
+  // (SerialDeviceDirectory(), read at every listing).
+  explicit DirectorySerialDeviceMap(std::string directory = {}) : directory_(std::move(directory)) {}
   // In numeric order; a missing or unreadable directory is no ports.
   std::vector<std::string> PortNames() override;
-  const std::string& Directory() const { return directory_; }
+  std::string Directory() const;
 
  private:
   std::string directory_;

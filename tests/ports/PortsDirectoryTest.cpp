@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "device/posix/PortsDirectory.h"
+#include "device/posix/PosixCommX.h"
 
 namespace km27 {
 namespace {
@@ -37,6 +38,15 @@ TEST_F(PortsDirectoryTest, MissingDirectoryHasNoPorts) {
   EXPECT_TRUE(map.PortNames().empty());
   DirectorySerialDeviceMap empty(dir.string());
   EXPECT_TRUE(empty.PortNames().empty());
+}
+
+TEST_F(PortsDirectoryTest, WithoutADirectoryTheSerialPortsDirectoryIsListed) {
+  std::string before = SerialDeviceDirectory();
+  SetSerialDeviceDirectory(dir.string());
+  Touch("COM12");
+  DirectorySerialDeviceMap map;
+  EXPECT_EQ(map.PortNames(), std::vector<std::string>{"COM12"});
+  SetSerialDeviceDirectory(before);
 }
 
 TEST_F(PortsDirectoryTest, PresenceFollowsTheDirectory) {
