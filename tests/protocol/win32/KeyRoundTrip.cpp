@@ -120,6 +120,7 @@ void ExpectTyped(ui::Win32Application& app, const std::string& swipe, const std:
   Pump(app, 300);  // nothing more may follow
   const std::string got = EditText();
   Check(got == expected, swipe, "typed \"" + Visible(got) + "\", expected \"" + Visible(expected) + "\"");
+  if (got != expected) std::printf("     the simulator received: %s\n", SimCommand("received").c_str());
 }
 
 void ExpectNothingTyped(ui::Win32Application& app, const std::string& swipe, const std::string& what) {
@@ -139,6 +140,15 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+// A run that stops making progress ends with a failure instead of waiting
+// for the test's time-out.
+DWORD WINAPI Watchdog(LPVOID) {
+  Sleep(60000);
+  std::printf("FAIL the round trip did not finish within 60 s\n");
+  std::fflush(stdout);
+  ExitProcess(3);
+}
+
 bool LoadFormat(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   if (!f) return false;
@@ -156,6 +166,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int comPort = std::atoi(argv[1]);
+  CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
   gControlPort = std::atoi(argv[2]);
   WSADATA wsa;
   WSAStartup(MAKEWORD(2, 2), &wsa);
