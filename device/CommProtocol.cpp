@@ -240,9 +240,7 @@ void TfrmComm::Timer1Timer() {
     case 0:
       CheckBcc(frame);  // shows in the monitor only
       break;
-    case 1:
-      break;
-    default:
+    case 3:
       if (!CheckBcc(frame)) {
         ++nakCount_;
         if (nakCount_ <= 2) {
@@ -263,6 +261,8 @@ void TfrmComm::Timer1Timer() {
           }
         }
       }
+      break;
+    default:  // RDLS-1 and any other variant: no check, no answer
       break;
   }
   DecodeFrame(frame);

@@ -139,7 +139,15 @@ TEST_F(EngineTest, OtherProtocolVariants) {
   Receive(bad);
   EXPECT_TRUE(port->writes.empty());
   EXPECT_EQ(CardData.TrackData[1], "123");
-  General.ProtocolNo = 2;  // no behaviour of its own: RDLS-3
+  // A variant number without a meaning of its own is handled like RDLS-1.
+  ByteString other = Frame("CR00789");
+  other.back() ^= 0x55;
+  General.ProtocolNo = 2;
+  Receive(other);
+  EXPECT_TRUE(port->writes.empty());
+  EXPECT_EQ(comm->NakCount(), 0);
+  EXPECT_EQ(CardData.TrackData[1], "789");
+  General.ProtocolNo = 3;
   Receive(bad);
   EXPECT_EQ(port->writes, std::vector<ByteString>{Bytes({0x15})});
 }
