@@ -92,10 +92,13 @@ void TfrmComm::ApplyPortSettings() {
 // ---- sending ----
 
 ByteString TfrmComm::MakeBcc(const ByteString& data, int32_t bccType, int32_t bccStart, int32_t bccByte) {
-  // The BCC covers the whole of the data from bccStart on, however long.
+  // The BCC covers the whole of the data from bccStart on, however long. A
+  // start below 1 covers from the first byte, as the check of received frames
+  // does, so that what is sent passes the same check.
   unsigned char value = 0;
-  if (bccStart >= 1 && data.size() >= static_cast<size_t>(bccStart)) {
-    value = BccValue(data, static_cast<size_t>(bccStart) - 1, data.size(), bccType);
+  const int32_t start = std::max<int32_t>(bccStart, 1);
+  if (data.size() >= static_cast<size_t>(start)) {
+    value = BccValue(data, static_cast<size_t>(start) - 1, data.size(), bccType);
   }
   if (bccByte == 2) return HexByte(value);
   return ByteString(1, static_cast<char>(value));

@@ -32,6 +32,24 @@ TEST(MakeBcc, CoversDataOfAnyLength) {
 
 class CheckBccTest : public CommFixture {};
 
+// Whatever the block check settings, a frame built with MakeBcc passes
+// CheckBcc; a start below 1 covers from the first byte on both sides.
+TEST_F(CheckBccTest, BuiltFramesPassTheirOwnCheck) {
+  for (int32_t type : {1, 2, 5}) {
+    for (int32_t bytes : {1, 2}) {
+      for (int32_t start : {-3, 0, 1, 2, 4, 6, 9, 20}) {
+        CommFormat.BCCType = type;
+        CommFormat.BCCByte = bytes;
+        CommFormat.BCCStart = start;
+        EXPECT_TRUE(comm->CheckBcc(Frame("CR0123"))) << type << " " << bytes << " " << start;
+      }
+    }
+  }
+  const ByteString vr = Bytes({0x02, 'V', 'R', 0x03});
+  EXPECT_EQ(TfrmComm::MakeBcc(vr, 1, 0, 1), Bytes({0x05}));
+  EXPECT_EQ(TfrmComm::MakeBcc(vr, 2, -7, 2), "AD");
+}
+
 TEST_F(CheckBccTest, AcceptsGoodFramesAndRejectsCorruptOnes) {
   EXPECT_TRUE(comm->CheckBcc(Frame("VR")));
   EXPECT_TRUE(comm->CheckBcc(Frame(ByteString("CR0\x00\x80\xFF", 6))));
