@@ -210,6 +210,9 @@ void TfrmComm::CommX1Receive(TCustomCommX& sender, int32_t receiveSize) {
       droppedFrame_ += n - keep;
       droppedTotal_ += n - keep;
       left -= static_cast<int32_t>(n);
+      // A short read means the port holds no more: another read would wait
+      // for new bytes on this thread. Later bytes bring their own arrival.
+      if (got < want) break;
     }
   } catch (...) {
     ok = false;
