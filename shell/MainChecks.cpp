@@ -157,7 +157,8 @@ void TfrmMain::tmrCheckSPSTTimer() {
 }
 
 bool TfrmMain::ReopenPort() {
-  if (!frmComm) return false;
+  // Stopped while the tick waited for the reader: the port stays closed.
+  if (!frmComm || !gRunning) return false;
   try {
     frmComm->ClosePort();
     return frmComm->OpenPort(false);

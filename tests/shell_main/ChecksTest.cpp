@@ -251,6 +251,26 @@ TEST_F(Checks, ReaderThatStopsAnsweringIsStopped) {
   ExpectStoppedWithError();
 }
 
+TEST_F(Checks, UserStopDuringTheReaderCheckLeavesThePortClosed) {
+  loaded.ConnectionCheck = "001";
+  StartAndSettle();
+  reader->answers.erase("VR");
+  tk.Advance(3000 + 100);
+  ASSERT_EQ(FirmwareCheckFailures, 1);
+  // Stop is clicked while the next "VR" waits: that failure is beyond the
+  // tolerance, but the port the user closed is not opened again.
+  reader->onCommand = [this](const std::string& command) {
+    if (command == "VR") tk.At(100, [this] { main->mnuStop->Click(); });
+  };
+  tk.Advance(5000);
+  EXPECT_FALSE(gRunning);
+  EXPECT_FALSE(reader->IsOpen());
+  EXPECT_EQ(reader->Count("VR"), 2);
+  EXPECT_TRUE(tk.boxes.empty());
+  EXPECT_FALSE(main->tmrCheckConnect->Enabled());
+  EXPECT_TRUE(main->actStart->Enabled());
+}
+
 TEST_F(Checks, ConnectionCheckFlagsAreSafeOnShortValues) {
   General.ConnectionCheck = "";
   EXPECT_EQ(TfrmMain::ConnectionCheckFlags(), "111");

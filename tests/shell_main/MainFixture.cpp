@@ -21,6 +21,7 @@ bool ScriptedReader::Write(const char* data, int32_t length) {
   if (etx == ByteString::npos) return ok;
   std::string command = bytes.substr(1, etx - 1);
   commands.push_back(command);
+  if (onCommand) onCommand(command);
   if (pendingAnswers > 0) ++writesWhileAnswerPending;
   auto it = answers.find(command);
   if (it == answers.end()) return ok;

@@ -4,6 +4,7 @@
 // commands it is sent), a recording tray peer and a scripted serial device map.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -38,6 +39,8 @@ class ScriptedReader : public FakeCommPort {
 
   std::map<std::string, ByteString> answers;
   uint32_t delayMs = 5;
+  // Called with each command text as it is written (before its answer).
+  std::function<void(const std::string&)> onCommand;
   std::vector<std::string> commands;  // command texts written, in order
   int pendingAnswers = 0;             // answers scheduled but not delivered yet
   int writesWhileAnswerPending = 0;   // commands sent while another answer was due
