@@ -134,6 +134,54 @@ TEST_F(SetupFileTest, BlocksUpToBlockNumWithDefaultsForMissingSections) {
   EXPECT_LE(KeyData.BlockNum, 999);
 }
 
+TEST_F(SetupFileTest, PresentButEmptyIsNotMissingAndBadIntegersTakeTheirOwnFallback) {
+  // "=" with nothing after it: the empty text for text keys, the fallback for integers.
+  Load("[General]\nLanguageFile=\nWizardStatus=\nSPSetting=\nRelease=\nInterface=\n"
+       "[Connection]\nPort=\nBaudRate=\nDataBits=\nParity=\nStopBit=\nFlowControl=\nReciveBuffTime=\n"
+       "[Format]\nHeader=\nEndCode=\nSeparator=\nBCCType=\nBCCByte=\nBCCStart=\n"
+       "[CardData]\nTracks=\nTrackUse=\nSingleTrack=\n"
+       "[KeyData]\nBlockNum=1\n[BlockData:1]\nTrack=\nStart=\nDigit=\nAllData=\n");
+  EXPECT_EQ(General.LanguageFile, "");
+  EXPECT_EQ(General.WizardStatus, "");
+  EXPECT_EQ(General.SPSetting, "");
+  EXPECT_EQ(General.Release, "");
+  EXPECT_EQ(General.Interface, "");
+  EXPECT_EQ(CommFormat.Header, "");
+  EXPECT_EQ(CommFormat.EndCode, "");
+  EXPECT_EQ(CommFormat.Separator, "");
+  EXPECT_EQ(CardData.Tracks, "");
+  EXPECT_EQ(CardData.TrackUse, "");
+  EXPECT_FALSE(CardData.SingleTrack);
+  const auto expectFallbacks = [] {
+    EXPECT_EQ(Serial.Port, 1);
+    EXPECT_EQ(Serial.BaudRate, 9600);
+    EXPECT_EQ(Serial.DataBits, 8);
+    EXPECT_EQ(Serial.Parity, 1);
+    EXPECT_EQ(Serial.StopBit, 1);
+    EXPECT_EQ(Serial.FlowControl, 0);
+    EXPECT_EQ(Serial.ReciveBuffTime, 80);
+    EXPECT_EQ(CommFormat.BCCType, 1);
+    EXPECT_EQ(CommFormat.BCCByte, 1);
+    EXPECT_EQ(CommFormat.BCCStart, 2);
+    EXPECT_TRUE(CommFormat.BCCUse);
+    ASSERT_EQ(KeyData.Blocks.size(), 1u);
+    EXPECT_EQ(KeyData.Blocks[0].Track, 1);
+    EXPECT_EQ(KeyData.Blocks[0].Start, 0);
+    EXPECT_EQ(KeyData.Blocks[0].Digit, 0);
+  };
+  expectFallbacks();
+  EXPECT_FALSE(KeyData.Blocks[0].AllData);
+
+  // Set every integer away from its fallback first, so that a kept value cannot pass for it.
+  Load("[General]\nProtocol=RDLS1\n[Connection]\nPort=9\nBaudRate=1200\nDataBits=5\nParity=0\nStopBit=2\n"
+       "FlowControl=1\nReciveBuffTime=5\n[Format]\nBCCType=2\nBCCByte=0\nBCCStart=1\n"
+       "[KeyData]\nBlockNum=1\n[BlockData:1]\nTrack=3\nStart=4\nDigit=5\n");
+  Load("[General]\nProtocol=RDLS1\n[Connection]\nPort=COM2\nBaudRate=9600bps\nDataBits=seven\nParity=even\n"
+       "StopBit=1.5\nFlowControl=on\nReciveBuffTime=0x50\n[Format]\nBCCType=xor\nBCCByte=one\nBCCStart=+\n"
+       "[KeyData]\nBlockNum=1\n[BlockData:1]\nTrack=T1\nStart=-\nDigit=99999999999\n");
+  expectFallbacks();
+}
+
 TEST_F(SetupFileTest, SeriesExpandsLineBreaks) {
   Load("[General]\nSeries=KM-27\\nreader\n");
   EXPECT_EQ(General.Series, "KM-27\r\nreader");
