@@ -127,6 +127,54 @@ TEST_F(LanguageTest, NamedControlsByComponentNameAnyCase) {
   EXPECT_EQ(forms.Get<ui::Action>(forms.main, "actStart").Caption(), "Go\r\nnow");
 }
 
+TEST_F(LanguageTest, EverySectionReachesItsOwnWindowAndProperty) {
+  // Every window has a control named after each section; only the section's
+  // own window may take the text, as its caption or as its hint.
+  const struct {
+    const char* section;
+    ui::Form* window;
+    bool hint;
+  } sections[] = {{"Main.Action", &forms.main, false},      {"Main.SpeedButton", &forms.main, false},
+                  {"Main.Label", &forms.main, false},       {"Wizard.Label", &forms.wizard, false},
+                  {"Wizard.Button", &forms.wizard, false},  {"Wizard.TabSheet", &forms.wizard, false},
+                  {"Wizard.CheckBox", &forms.wizard, false}, {"Wizard.RadioGroup", &forms.wizard, false},
+                  {"Option.Action", &forms.option, false},  {"Option.Button", &forms.option, false},
+                  {"Option.Button.Hint", &forms.option, true}, {"Option.CheckBox", &forms.option, false},
+                  {"Option.TabSheet", &forms.option, false}, {"Option.RadioGroup", &forms.option, false},
+                  {"Option.GroupBox", &forms.option, false}, {"Option.Label", &forms.option, false},
+                  {"Option.Edit.Hint", &forms.option, true}, {"KeyCode.Button", &forms.keyCode, false},
+                  {"KeyCode.Label", &forms.keyCode, false}, {"Comm.Button", &forms.comm, false},
+                  {"ReadData.Label", &forms.readData, false}};
+  ui::Form* windows[] = {&forms.main, &forms.wizard, &forms.option, &forms.keyCode, &forms.comm, &forms.readData};
+  std::string file;
+  for (const auto& s : sections) {
+    for (ui::Form* w : windows) w->Make<ui::Button>(s.section).SetCaption("design");
+    file += std::string("[") + s.section + "]\n" + s.section + "=text\n";
+  }
+  file += "[Option.GroupBox]\ngrpBlockData=Blocks\n";
+  forms.option.Make<ui::ListView>("lvwEditBlockData").SetColumns({{"No"}, {"Track"}});
+  forms.keyCode.Make<ui::ListView>("lvwKeyTable").SetColumns({{"Key"}, {"Code"}});
+  file += "[Option.rdgAutoStartMode]\nAt start\n[Option.lvwEditBlockData]\nNr.\n[KeyCode.lvwKeyTable]\nTaste\n";
+  Apply("S.rlf", file);
+  for (const auto& s : sections) {
+    for (ui::Form* w : windows) {
+      const auto& c = forms.Get<ui::Control>(*w, s.section);
+      const bool own = w == s.window;
+      EXPECT_EQ(c.Caption(), own && !s.hint ? "text" : "design") << s.section << " on " << w->Name();
+      EXPECT_EQ(c.Hint(), own && s.hint ? "text" : "") << s.section << " on " << w->Name();
+      EXPECT_EQ(c.ShowHint(), own && s.hint) << s.section << " on " << w->Name();
+    }
+  }
+  // The room for the colour mark comes after the group box texts.
+  EXPECT_EQ(forms.Get<ui::Control>(forms.option, "grpBlockData").Caption(), "  Blocks");
+  EXPECT_EQ(forms.Get<ui::RadioGroup>(forms.option, "rdgAutoStartMode").Items(), std::vector<std::string>{"At start"});
+  EXPECT_EQ(forms.Get<ui::RadioGroup>(forms.wizard, "rdgAutoStartMode").Items(),
+            (std::vector<std::string>{"Auto", "Manual"}));
+  EXPECT_EQ(forms.Get<ui::ListView>(forms.option, "lvwEditBlockData").Columns()[0].title, "Nr.");
+  EXPECT_EQ(forms.Get<ui::ListView>(forms.keyCode, "lvwKeyTable").Columns()[0].title, "Taste");
+  EXPECT_EQ(forms.Get<ui::ListView>(forms.option, "lvwKeyTable").Columns()[0].title, "Key");
+}
+
 TEST_F(LanguageTest, OrderedListsAndColumnTitles) {
   Apply("L.rlf",
         "[Option.rdgHeader]\na=One\nb=Two\nThree\n"
