@@ -40,6 +40,11 @@ void ScriptedReader::Open() {
   linesOnWithNextOpen = false;
 }
 
+void ScriptedReader::Close() {
+  if (!closeError.empty()) throw ECommError(closeError);
+  FakeCommPort::Close();
+}
+
 int ScriptedReader::Count(const std::string& command) const {
   int n = 0;
   for (const auto& c : commands) n += c == command;

@@ -33,7 +33,10 @@ class ScriptedReader : public FakeCommPort {
   explicit ScriptedReader(FakeToolkit& tk) : tk_(tk) {}
   bool Write(const char* data, int32_t length) override;
   void Open() override;
+  void Close() override;  // raises ECommError when closeError is set
 
+  // Closing the port fails with this message (empty: it closes).
+  std::string closeError;
   // The modem lines come on with the next open (a reader that was reset).
   bool linesOnWithNextOpen = false;
 

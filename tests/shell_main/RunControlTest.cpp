@@ -84,6 +84,37 @@ TEST_F(RunControl, StartAndStopSwitchIconsBalloonsButtonsAndTimers) {
   EXPECT_FALSE(main->Showing());  // Stop leaves the window where it is
 }
 
+TEST_F(RunControl, StopThatRaisesKeepsTheConverterMarkedRunning) {
+  StartConverter();
+  tk.boxes.clear();
+  size_t balloons = Balloons().size();
+  reader->closeError = "Close error.";
+
+  main->mnuStop->Click();
+
+  // The error's own text in a plain box; no stop balloon.
+  ASSERT_EQ(tk.boxes.size(), 1u);
+  EXPECT_EQ(tk.boxes[0].text, "Close error.");
+  EXPECT_EQ(tk.boxes[0].icon, ui::MsgIcon::None);
+  EXPECT_EQ(tk.boxes[0].buttons, ui::MsgButtons::OK);
+  EXPECT_EQ(Balloons().size(), balloons);
+  EXPECT_TRUE(gRunning);
+  EXPECT_EQ(main->CoolTrayIcon1().IconIndex(), 0);
+  EXPECT_TRUE(main->actStop->Enabled());
+  EXPECT_FALSE(main->actStart->Enabled());
+  EXPECT_TRUE(main->tmrCheckSPST->Enabled());
+  EXPECT_TRUE(main->tmrCheckConnect->Enabled());
+
+  // Closing works again: the converter stops.
+  reader->closeError.clear();
+  main->mnuStop->Click();
+  EXPECT_FALSE(gRunning);
+  EXPECT_FALSE(reader->IsOpen());
+  EXPECT_TRUE(main->actStart->Enabled());
+  EXPECT_FALSE(main->tmrCheckSPST->Enabled());
+  EXPECT_FALSE(main->tmrCheckConnect->Enabled());
+}
+
 TEST_F(RunControl, SwitchedOffConnectionCheckIsNotStarted) {
   loaded.ConnectionCheck = "000";
   StartConverter();
