@@ -62,10 +62,15 @@ bool TfrmMain::CheckFirmware() {
 
 int TfrmMain::CheckPowerOnSetting() {
   int result = 0;
+  // A check of the running converter ends when the user stops it during a
+  // wait: the missing answer is the closed port's, not the reader's.
+  const bool running = gRunning;
+  auto stopped = [running] { return running && !gRunning; };
   try {
     if (!frmComm) return 0;
     frmComm->SendCommand("SP");
     ByteString response = frmComm->WaitResponse(kAnswerTimeoutMs);
+    if (stopped()) return 0;
     if (response.empty()) {
       // The start-up check asks again; a check made while stopped (the
       // options dialog's connection test) must not start it.
@@ -87,11 +92,13 @@ int TfrmMain::CheckPowerOnSetting() {
     General.SPSetting = answer;
     frmComm->SendCommand("SP1" + answer.substr(3, 2));
     response = frmComm->WaitResponse(kAnswerTimeoutMs);
+    if (stopped()) return result;
     std::string title, text;
     if (response == kAck) {
       result = 4;
       frmComm->SendCommand("PR");
       response = frmComm->WaitResponse(kAnswerTimeoutMs);
+      if (stopped()) return result;
       if (response == kAck) {
         SetOptionControlCaption("lblReturnSPSetting", gstrSetSPSetting);
         SetOptionControlEnabled("lblReturnSPSetting", true);

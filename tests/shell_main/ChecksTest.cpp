@@ -74,6 +74,23 @@ TEST_F(Checks, ReaderWithoutPowerOnSettingIsSwitchedAndTold) {
   EXPECT_TRUE(tk.boxes.empty());
 }
 
+TEST_F(Checks, UserStopDuringThePowerOnSettingSwitchIsNotReportedAsNoAnswer) {
+  loaded.ConnectionCheck = "000";
+  reader->answers["SP"] = ReaderFrame("SP0CD");
+  // "SP1CD" stays unanswered: Stop is clicked while it waits.
+  reader->onCommand = [this](const std::string& command) {
+    if (command == "SP1CD") tk.At(100, [this] { main->mnuStop->Click(); });
+  };
+  StartConverter();
+  tk.Advance(3000);
+  EXPECT_EQ(reader->commands, (std::vector<std::string>{"VR", "SP", "SP1CD"}));
+  EXPECT_FALSE(gRunning);
+  EXPECT_FALSE(reader->IsOpen());
+  EXPECT_EQ(Balloons().back(), std::make_pair(gstrStop, std::string(" ")));
+  EXPECT_TRUE(tk.boxes.empty());
+  EXPECT_FALSE(main->tmrCheckSPST->Enabled());
+}
+
 TEST_F(Checks, PowerOnSettingResultsFromAShownWindow) {
   loaded.ConnectionCheck = "000";
   CreateMain();
