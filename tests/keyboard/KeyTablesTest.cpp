@@ -1,5 +1,5 @@
 // Every row of the control-character table and every code of the formula
-// ranges of the key description table (Parts 2.2 and 2.3).
+// ranges of the key description table.
 #include <gtest/gtest.h>
 
 #include <string>
