@@ -44,9 +44,21 @@ void TCommTransThread::WriteBlock(const char* data, DWORD size) {
       ReportLineErrors(port, window, true);
       break;
     }
-    WaitForSingleObject(ov.hEvent, INFINITE);
-    written = 0;
-    if (GetOverlappedResult(port, &ov, &written, FALSE)) break;
+    // Waits in slices: a purge or Close cancels the write instead of waiting
+    // for a port that no longer takes anything, and a completion whose event
+    // went missing (seen under Wine) is still noticed.
+    BOOL done;
+    for (;;) {
+      WaitForSingleObject(ov.hEvent, 50);
+      written = 0;
+      done = GetOverlappedResult(port, &ov, &written, FALSE);
+      if (done || GetLastError() != ERROR_IO_INCOMPLETE) break;
+      if (abort || terminated) {
+        CancelIo(port);
+        WaitForSingleObject(ov.hEvent, 1000);
+      }
+    }
+    if (done) break;
     ReportLineErrors(port, window, true);
     // The rest goes again only when the failed write got some bytes out: a
     // port that takes nothing any more (unplugged) would otherwise be
@@ -101,23 +113,45 @@ DWORD WINAPI TCommReceiveThread::Execute(LPVOID self) {
   return 0;
 }
 
-void TCommReceiveThread::Run() {
+namespace {
+
+// The overlapped record of the event wait and the mask it fills in. On the
+// heap: a wait that the driver never ends (seen under Wine after CancelIo)
+// keeps it, and it is then left behind rather than freed under the driver.
+// How often a pending event wait also looks at the input queue itself.
+constexpr DWORD kBackupPollMs = 50;
+
+struct EventWait {
   OVERLAPPED ov{};
+  DWORD mask = 0;
+};
+
+}  // namespace
+
+void TCommReceiveThread::Run() {
+  auto* wait = new EventWait;
+  OVERLAPPED& ov = wait->ov;
   ov.hEvent = wake;
   bool pending = false;
-  DWORD mask = 0;  // written by the overlapped wait when it completes
   while (!terminated) {
-    mask = 0;
+    DWORD events = 0;
+    DWORD errors = 0;
     bool failed = false;
-    if (!WaitCommEvent(port, &mask, &ov)) {
-      if (GetLastError() == ERROR_IO_PENDING) {
-        pending = true;
-        for (;;) {
-          WaitForSingleObject(wake, INFINITE);
-          if (terminated) break;
+    if (!pending) {
+      wait->mask = 0;
+      if (WaitCommEvent(port, &wait->mask, &ov)) events = wait->mask;
+      else if (GetLastError() == ERROR_IO_PENDING) pending = true;
+      else failed = true;
+    }
+    if (pending) {
+      for (;;) {
+        DWORD r = WaitForSingleObject(wake, kBackupPollMs);
+        if (terminated) break;
+        if (r == WAIT_OBJECT_0) {
           DWORD unused = 0;
           if (GetOverlappedResult(port, &ov, &unused, FALSE)) {
             pending = false;
+            events = wait->mask;
             break;
           }
           // Woken by a wait that had completed at once: keep waiting.
@@ -126,34 +160,41 @@ void TCommReceiveThread::Run() {
           failed = true;
           break;
         }
-        if (terminated) break;
-      } else {
-        failed = true;
+        // Bytes or line errors that the pending wait did not report (Wine
+        // was seen to miss some): handled as if it had. The wait stays
+        // pending and is not started again.
+        DWORD e = 0;
+        COMSTAT stat{};
+        if (ClearCommError(port, &e, &stat)) {
+          errors |= e & kCommLineErrors;
+          if (stat.cbInQue > 0) events |= EV_RXCHAR;
+          if (events || errors) break;
+        }
       }
+      if (terminated) break;
     }
     if (failed) {
       // The port fails (unplugged): pause instead of spinning on a wait
       // that fails at once; Close still wakes the thread at once.
       WaitForSingleObject(wake, 100);
-      mask = 0;
       if (terminated) break;
     }
-    DWORD errors = 0;
+    DWORD e = 0;
     COMSTAT stat{};
-    ClearCommError(port, &errors, &stat);
-    errors &= kCommLineErrors;
+    ClearCommError(port, &e, &stat);
+    errors |= e & kCommLineErrors;
     if (errors) SendMessageA(window, CM_COMM_ERROR, 0, static_cast<LPARAM>(errors));
-    if (mask & EV_BREAK) SendMessageA(window, CM_COMM_BREAK, 0, static_cast<LPARAM>(mask));
-    if (mask & EV_RXCHAR) SendMessageA(window, CM_COMM_RECEIVE, 0, 0);
+    if (events & EV_BREAK) SendMessageA(window, CM_COMM_BREAK, 0, static_cast<LPARAM>(events));
+    if (events & EV_RXCHAR) SendMessageA(window, CM_COMM_RECEIVE, 0, 0);
   }
   // An empty mask ends a wait still pending; the overlapped record must
   // outlive it.
   SetCommMask(port, 0);
   if (pending) {
     CancelIo(port);
-    DWORD unused = 0;
-    GetOverlappedResult(port, &ov, &unused, TRUE);
+    for (int i = 0; i < 50 && !HasOverlappedIoCompleted(&ov); ++i) WaitForSingleObject(wake, 10);
   }
+  if (!pending || HasOverlappedIoCompleted(&ov)) delete wait;
   Sleep(100);
   CloseHandle(wake);
   CloseHandle(port);

@@ -53,6 +53,8 @@ TEST_F(ReaderTest, FramesArrivingInPiecesAndAmongNoise) {
   // An incomplete frame is dropped after a second of silence; the next one is answered.
   EXPECT_EQ(Host("\x02VR"), "");
   now += 2000;
+  EXPECT_EQ(reader->TakeDue(now), "");
+  EXPECT_EQ(reader->NextDeadline(), -1) << "nothing left to wait for once it is dropped";
   EXPECT_EQ(Host(BuildFrame("PR", options.format)), "\x06");
 }
 

@@ -140,6 +140,10 @@ void Reader::HandleFrame(const std::string& body, bool bccOk, int64_t now) {
 }
 
 std::string Reader::TakeDue(int64_t now) {
+  if (!input_.empty() && now - lastInput_ > kStaleInputMs) {
+    Log("note dropped incomplete input " + ToHex(input_));
+    input_.clear();
+  }
   std::string bytes;
   while (!out_.empty() && out_.front().due <= now) {
     bytes += out_.front().bytes;
