@@ -214,6 +214,31 @@ TEST_F(WinePort, CloseFromInsideANotification) {
       3000));
 }
 
+// Linux refuses parity on a pseudo-terminal and Wine passes the refusal on
+// (from whichever setter writes the DCB next): a setter's message, and a port
+// that Open leaves closed again.
+TEST_F(WinePort, RefusedSettingsRaiseTheirMessage) {
+  port.SetParityBit(cpbEven);
+  try {
+    port.Open();
+    std::printf("[ note ] even parity accepted on this pseudo-terminal\n");
+    port.Close();
+  } catch (const ECommError& e) {
+    std::string m = e.what();
+    EXPECT_TRUE(m == commx_messages::kParity || m == commx_messages::kStopBit || m == commx_messages::kFlowCtrl ||
+                m == commx_messages::kXonChar || m == commx_messages::kXoffChar || m == commx_messages::kBitRate ||
+                m == commx_messages::kCharSize);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.Handle(), INVALID_HANDLE_VALUE);
+  }
+  port.SetParityBit(cpbNone);
+  port.Open();
+  port.SetBitRate(19200);
+  EXPECT_EQ(port.Dcb().BaudRate, 19200u);
+  ASSERT_TRUE(port.WriteString(kVr));
+  EXPECT_TRUE(ReceiveAtLeast(21));
+}
+
 // Last: the simulator comes back at the same place afterwards.
 TEST_F(WinePort, VanishingPort) {
   port.Open();
