@@ -214,6 +214,12 @@ bool TfrmMain::RunControl(bool start) {
 
 void TfrmMain::actStartExecute() {
   bool ok = RunControl(true);
+  if (ok) {
+    // Failures counted in an earlier run say nothing about this one: without
+    // a clean slate a reader could be given up on its first missed answer.
+    PortCheckFailures = LineCheckFailures = FirmwareCheckFailures = 0;
+    FirmwareCheckTick = StartupCheckFailures = 0;
+  }
   actStart->SetEnabled(!ok);
   actStop->SetEnabled(!actStart->Enabled());
   tmrCheckSPST->SetEnabled(actStop->Enabled());

@@ -115,6 +115,19 @@ TEST_F(RunControl, StopThatRaisesKeepsTheConverterMarkedRunning) {
   EXPECT_FALSE(main->tmrCheckConnect->Enabled());
 }
 
+TEST_F(RunControl, StartBeginsTheReaderChecksWithNoFailuresCounted) {
+  CreateMain();
+  RunStartup();
+  PortCheckFailures = LineCheckFailures = FirmwareCheckFailures = 5;
+  FirmwareCheckTick = StartupCheckFailures = 2;
+
+  FakeToolkit::Click(*main, "spbStart");
+
+  ASSERT_TRUE(gRunning);
+  EXPECT_EQ(PortCheckFailures + LineCheckFailures + FirmwareCheckFailures, 0);
+  EXPECT_EQ(FirmwareCheckTick + StartupCheckFailures, 0);
+}
+
 TEST_F(RunControl, SwitchedOffConnectionCheckIsNotStarted) {
   loaded.ConnectionCheck = "000";
   StartConverter();
