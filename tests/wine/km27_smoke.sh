@@ -2,7 +2,8 @@
 # KM27.exe under Wine:
 #  1. with the factory settings (setup not completed, no wizard to complete
 #     it) it creates KM27.ini and ends by itself, without asking anything;
-#  2. with setup completed and no auto start it shows its main window, asks
+#  2. with setup completed and no auto start it shows its main window with
+#     the version line of its own version resource, asks
 #     before ending when that window is closed, and ends on OK.
 set -u
 run="$KM27_WINE_RUN $KM27_WINE_DIR"
@@ -33,6 +34,10 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 winctl visible TfrmMain 'ORVANE KM-27' || { echo "FAIL: the main window is not shown"; exit 1; }
+# The version line comes from KM27.exe's own version resource.
+version="Serial to Keyboard convert Software Ver ${KM27_PRODUCT_VERSION:-1.1.0.0} (QRL5146)"
+winctl children TfrmMain 'ORVANE KM-27' | grep -qF "$version" ||
+  { echo "FAIL: no version line \"$version\""; winctl children TfrmMain 'ORVANE KM-27'; exit 1; }
 winctl close TfrmMain 'ORVANE KM-27'
 box=$(winctl box '*' 10000) || { echo "FAIL: no question before ending"; exit 1; }
 echo "$box" | grep -q 'Finish KM-27?' || { echo "FAIL: unexpected question: $box"; exit 1; }
