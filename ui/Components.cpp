@@ -266,7 +266,8 @@ void CheckBox::Click() {
 void ItemsControl::SetItems(const std::vector<std::string>& items) {
   items_ = items;
   Changed(Prop::Items);
-  if (itemIndex_ >= static_cast<int>(items_.size())) SetItemIndex(-1);
+  // A kept index shows the new item at that place: a combo box's text follows it.
+  SetItemIndex(itemIndex_ < static_cast<int>(items_.size()) ? itemIndex_ : -1);
 }
 
 void ItemsControl::AddItem(const std::string& item) {

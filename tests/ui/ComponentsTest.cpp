@@ -184,6 +184,17 @@ TEST(ItemsControls, IndexTextAndUserSelection) {
   EXPECT_EQ(cb.ItemIndex(), -1);
 }
 
+TEST(ItemsControls, ComboTextFollowsTheItemAtAKeptIndex) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& cb = f.Make<ComboBox>("cboPort");
+  cb.SetItems({"COM1", "COM2"});
+  cb.SetItemIndex(1);
+  cb.SetItems({"COM3", "COM4", "COM5"});  // index 1 still valid: the control shows COM4
+  EXPECT_EQ(cb.ItemIndex(), 1);
+  EXPECT_EQ(cb.Text(), "COM4");
+}
+
 TEST(ListView, RowsSelectionAndChecks) {
   FakeToolkit tk;
   Form f("frmX");
