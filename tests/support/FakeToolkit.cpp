@@ -1,5 +1,6 @@
 #include "tests/support/FakeToolkit.h"
 
+#include <iterator>
 #include <utility>
 
 #include "common/TextHelpers.h"
@@ -187,13 +188,30 @@ bool FakeToolkit::RunQueued() {
     sync.swap(sync_);
   }
   bool any = !posted.empty() || !sync.empty();
-  for (auto& fn : posted) fn();
-  for (SyncItem* item : sync) {
+  // What a piece of work raises goes to the caller of the pump; the work
+  // behind it stays queued for the next pump (its SendSync callers still wait).
+  auto requeue = [&](size_t postedFrom, size_t syncFrom) {
+    posted_.insert(posted_.begin(), std::make_move_iterator(posted.begin() + static_cast<long>(postedFrom)),
+                   std::make_move_iterator(posted.end()));
+    sync_.insert(sync_.begin(), sync.begin() + static_cast<long>(syncFrom), sync.end());
+  };
+  for (size_t k = 0; k < posted.size(); ++k) {
+    try {
+      posted[k]();
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(syncMutex_);
+      requeue(k + 1, 0);
+      throw;
+    }
+  }
+  for (size_t k = 0; k < sync.size(); ++k) {
+    SyncItem* item = sync[k];
     try {
       item->fn();
     } catch (...) {
       std::lock_guard<std::mutex> lock(syncMutex_);
       item->done = true;
+      requeue(posted.size(), k + 1);
       syncCv_.notify_all();
       throw;
     }

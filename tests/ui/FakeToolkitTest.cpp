@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <thread>
 
 #include "tests/support/RealTimeToolkit.h"
@@ -217,6 +218,33 @@ TEST(FakeToolkit, SendSyncFromAnotherThreadRunsOnTheUiThread) {
   tk.ProcessMessages();
   worker.join();
   EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST(FakeToolkit, SendSyncWorkThatRaisesLeavesTheWorkBehindItQueued) {
+  FakeToolkit tk;
+  std::thread first([&] { tk.SendSync([] { throw std::runtime_error("raised"); }); });
+  while (tk.PendingSync() < 1) std::this_thread::yield();
+  bool ran = false;
+  std::thread second([&] { tk.SendSync([&] { ran = true; }); });
+  while (tk.PendingSync() < 2) std::this_thread::yield();
+  EXPECT_THROW(tk.ProcessMessages(), std::runtime_error);
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(tk.PendingSync(), 1u);  // the second caller still waits for its turn
+  tk.ProcessMessages();
+  first.join();
+  second.join();
+  EXPECT_TRUE(ran);
+}
+
+TEST(FakeToolkit, PostedActionThatRaisesLeavesTheActionsBehindItQueued) {
+  FakeToolkit tk;
+  int ran = 0;
+  tk.Post([] { throw std::runtime_error("raised"); });
+  tk.Post([&] { ++ran; });
+  EXPECT_THROW(tk.ProcessMessages(), std::runtime_error);
+  EXPECT_EQ(ran, 0);
+  tk.ProcessMessages();
+  EXPECT_EQ(ran, 1);
 }
 
 TEST(RealTimeToolkit, FiresTimersByRealTimeAndRunsSendSync) {
