@@ -25,35 +25,13 @@ Control::Control(Form* owner, Kind kind, std::string name, Control* parent)
   if (kind == Kind::Form) parent_ = nullptr;
 }
 
-void Control::SetCaption(const std::string& v) {
-  if (caption_ == v) return;
-  caption_ = v;
-  Changed(Prop::Caption);
-}
-void Control::SetHint(const std::string& v) {
-  if (hint_ == v) return;
-  hint_ = v;
-  Changed(Prop::Hint);
-}
-void Control::SetShowHint(bool v) {
-  if (showHint_ == v) return;
-  showHint_ = v;
-  Changed(Prop::ShowHint);
-}
-void Control::SetEnabled(bool v) {
-  if (enabled_ == v) return;
-  enabled_ = v;
-  Changed(Prop::Enabled);
-}
-void Control::SetVisible(bool v) {
-  if (visible_ == v) return;
-  visible_ = v;
-  Changed(Prop::Visible);
-}
+void Control::SetCaption(const std::string& v) { Assign(caption_, v, Prop::Caption); }
+void Control::SetHint(const std::string& v) { Assign(hint_, v, Prop::Hint); }
+void Control::SetShowHint(bool v) { Assign(showHint_, v, Prop::ShowHint); }
+void Control::SetEnabled(bool v) { Assign(enabled_, v, Prop::Enabled); }
+void Control::SetVisible(bool v) { Assign(visible_, v, Prop::Visible); }
 void Control::SetBounds(const Rect& r) {
-  if (bounds_ == r) return;
-  bounds_ = r;
-  Changed(Prop::Bounds);
+  Assign(bounds_, r, Prop::Bounds);
 }
 void Control::SetFont(const Font& f) {
   parentFont_ = false;
@@ -68,19 +46,21 @@ const Font& Control::EffectiveFont() const {
 }
 
 void Control::SetColor(uint32_t c) {
-  if (color_ == c) return;
-  color_ = c;
-  Changed(Prop::Color);
+  Assign(color_, c, Prop::Color);
+}
+
+void Component::Rebind(Action*& current, Action* next) {
+  if (current) {
+    auto& cl = current->clients;
+    cl.erase(std::remove(cl.begin(), cl.end(), this), cl.end());
+  }
+  current = next;
+  if (next) next->clients.push_back(this);
 }
 
 void Control::SetAction(Action* a) {
-  if (action_) {
-    auto& cl = action_->clients;
-    cl.erase(std::remove(cl.begin(), cl.end(), this), cl.end());
-  }
-  action_ = a;
+  Rebind(action_, a);
   if (a) {
-    a->clients.push_back(this);
     SetCaption(a->Caption());
     SetEnabled(a->Enabled());
     SetVisible(a->Visible());
@@ -99,11 +79,7 @@ void Control::Click() {
 
 // ---- SpeedButton ----
 
-void SpeedButton::SetDown(bool v) {
-  if (down_ == v) return;
-  down_ = v;
-  Changed(Prop::Down);
-}
+void SpeedButton::SetDown(bool v) { Assign(down_, v, Prop::Down); }
 
 void SpeedButton::Click() {
   if (!Enabled()) return;
@@ -113,21 +89,31 @@ void SpeedButton::Click() {
 
 // ---- Edit ----
 
+namespace {
+
+// Keeps a selection inside a text that may just have become shorter.
+void ClampSelection(const std::string& text, int& start, int& length) {
+  const int n = static_cast<int>(text.size());
+  if (start > n) start = n;
+  if (start + length > n) length = n - start;
+}
+
+}  // namespace
+
 void Edit::SetText(const std::string& v) {
   std::string t = (maxLength_ > 0 && v.size() > static_cast<size_t>(maxLength_)) ? v.substr(0, maxLength_) : v;
   if (text_ == t) return;
   text_ = t;
-  if (selStart_ > static_cast<int>(text_.size())) selStart_ = static_cast<int>(text_.size());
-  if (selStart_ + selLength_ > static_cast<int>(text_.size())) selLength_ = static_cast<int>(text_.size()) - selStart_;
+  ClampSelection(text_, selStart_, selLength_);
   Changed(Prop::Text);
   if (OnChange) OnChange();
 }
 
+// Text the user changed in the platform control: no echo back to the peer.
 void Edit::UserSetText(const std::string& v) {
   if (text_ == v) return;
   text_ = v;
-  if (selStart_ > static_cast<int>(text_.size())) selStart_ = static_cast<int>(text_.size());
-  if (selStart_ + selLength_ > static_cast<int>(text_.size())) selLength_ = static_cast<int>(text_.size()) - selStart_;
+  ClampSelection(text_, selStart_, selLength_);
   if (OnChange) OnChange();
 }
 
@@ -147,17 +133,9 @@ void Edit::SetSelection(int start, int length) {
   Changed(Prop::Selection);
 }
 
-void Edit::SetReadOnly(bool v) {
-  if (readOnly_ == v) return;
-  readOnly_ = v;
-  Changed(Prop::ReadOnly);
-}
+void Edit::SetReadOnly(bool v) { Assign(readOnly_, v, Prop::ReadOnly); }
 
-void Edit::SetMaxLength(int v) {
-  if (maxLength_ == v) return;
-  maxLength_ = v;
-  Changed(Prop::MaxLength);
-}
+void Edit::SetMaxLength(int v) { Assign(maxLength_, v, Prop::MaxLength); }
 
 void Edit::InsertAtCaret(const std::string& text) {
   std::string t = text_;
@@ -250,10 +228,7 @@ void Memo::TypeChar(char c) {
 // ---- CheckBox ----
 
 void CheckBox::SetChecked(bool v) {
-  if (checked_ == v) return;
-  checked_ = v;
-  Changed(Prop::Checked);
-  if (OnClick) OnClick();
+  if (Assign(checked_, v, Prop::Checked) && OnClick) OnClick();
 }
 
 void CheckBox::Click() {
@@ -375,11 +350,7 @@ void ListView::UserCheck(size_t i, bool v) {
 
 // ---- Pages ----
 
-void TabSheet::SetTabVisible(bool v) {
-  if (tabVisible_ == v) return;
-  tabVisible_ = v;
-  Changed(Prop::TabVisible);
-}
+void TabSheet::SetTabVisible(bool v) { Assign(tabVisible_, v, Prop::TabVisible); }
 
 std::vector<TabSheet*> PageControl::Pages() const {
   std::vector<TabSheet*> pages;
@@ -471,29 +442,12 @@ MenuItem::MenuItem(Form* owner, std::string name, PopupMenu* menu)
   if (menu_) menu_->items_.push_back(this);
 }
 
-void MenuItem::SetCaption(const std::string& v) {
-  if (caption_ == v) return;
-  caption_ = v;
-  Changed(Prop::Caption);
-}
-void MenuItem::SetEnabled(bool v) {
-  if (enabled_ == v) return;
-  enabled_ = v;
-  Changed(Prop::Enabled);
-}
-void MenuItem::SetVisible(bool v) {
-  if (visible_ == v) return;
-  visible_ = v;
-  Changed(Prop::Visible);
-}
+void MenuItem::SetCaption(const std::string& v) { Assign(caption_, v, Prop::Caption); }
+void MenuItem::SetEnabled(bool v) { Assign(enabled_, v, Prop::Enabled); }
+void MenuItem::SetVisible(bool v) { Assign(visible_, v, Prop::Visible); }
 void MenuItem::SetAction(Action* a) {
-  if (action_) {
-    auto& cl = action_->clients;
-    cl.erase(std::remove(cl.begin(), cl.end(), this), cl.end());
-  }
-  action_ = a;
+  Rebind(action_, a);
   if (a) {
-    a->clients.push_back(this);
     SetCaption(a->Caption());
     SetEnabled(a->Enabled());
     SetVisible(a->Visible());
@@ -521,16 +475,12 @@ Timer::~Timer() {
 }
 
 void Timer::SetInterval(uint32_t ms) {
-  if (interval_ == ms) return;
-  interval_ = ms;
-  Changed(Prop::Interval);
+  if (!Assign(interval_, ms, Prop::Interval)) return;
   if (auto* app = AppOrNull()) app->TimerChanged(*this);
 }
 
 void Timer::SetEnabled(bool v) {
-  if (enabled_ == v) return;
-  enabled_ = v;
-  Changed(Prop::Enabled);
+  if (!Assign(enabled_, v, Prop::Enabled)) return;
   if (auto* app = AppOrNull()) app->TimerChanged(*this);
 }
 

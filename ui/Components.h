@@ -64,6 +64,19 @@ class Component {
  protected:
   void Changed(Prop p);
 
+  // Stores a property value and tells the peer, but only when it changes,
+  // so the renderer never repaints for nothing.
+  template <typename T>
+  bool Assign(T& field, const T& value, Prop p) {
+    if (field == value) return false;
+    field = value;
+    Changed(p);
+    return true;
+  }
+
+  // Moves this component's binding from `current` to `next` (either may be null).
+  void Rebind(Action*& current, Action* next);
+
  private:
   Form* owner_;
   Kind kind_;
