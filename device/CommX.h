@@ -60,31 +60,57 @@ class TCustomCommX {
   virtual ~TCustomCommX() = default;
 
   // Published properties with their defaults. Setters store the value and,
-  // on an open port, apply it at once (raising ECommError when refused).
+  // on an open port, apply it at once through the platform's Apply hook
+  // (raising ECommError when the driver refuses). On a closed port the value
+  // takes effect at the next Open.
   int32_t PortNo() const { return portNo_; }
-  virtual void SetPortNo(int32_t v) { portNo_ = v; }
+  virtual void SetPortNo(int32_t v) {
+    portNo_ = v;
+    if (IsOpen()) {
+      Close();
+      Open();
+    }
+  }
   int32_t BitRate() const { return bitRate_; }
-  virtual void SetBitRate(int32_t v) { bitRate_ = v; }
+  virtual void SetBitRate(int32_t v) { Store(bitRate_, v, &TCustomCommX::ApplyBitRate); }
   int32_t CharSize() const { return charSize_; }
-  virtual void SetCharSize(int32_t v) { charSize_ = v; }
+  virtual void SetCharSize(int32_t v) { Store(charSize_, v, &TCustomCommX::ApplyCharSize); }
   TCommParityBits ParityBit() const { return parity_; }
-  virtual void SetParityBit(TCommParityBits v) { parity_ = v; }
+  virtual void SetParityBit(TCommParityBits v) { Store(parity_, v, &TCustomCommX::ApplyParity); }
   TCommStopBits StopBit() const { return stopBit_; }
-  virtual void SetStopBit(TCommStopBits v) { stopBit_ = v; }
+  virtual void SetStopBit(TCommStopBits v) { Store(stopBit_, v, &TCustomCommX::ApplyStopBit); }
   TCommFlowCtrls FlowCtrl() const { return flowCtrl_; }
-  virtual void SetFlowCtrl(TCommFlowCtrls v) { flowCtrl_ = v; }
+  virtual void SetFlowCtrl(TCommFlowCtrls v) {
+    flowCtrl_ = v;
+    FlowCtrlStored();
+    if (IsOpen()) ApplyFlowCtrl();
+  }
   int32_t TimeOutTrans() const { return timeOutTrans_; }
-  virtual void SetTimeOutTrans(int32_t v) { timeOutTrans_ = v; }
+  virtual void SetTimeOutTrans(int32_t v) {
+    timeOutTrans_ = v;
+    TimeOutsStored();
+    if (IsOpen()) ApplyTimeOuts();
+  }
   int32_t TimeOutReceive() const { return timeOutReceive_; }
-  virtual void SetTimeOutReceive(int32_t v) { timeOutReceive_ = v; }
+  virtual void SetTimeOutReceive(int32_t v) {
+    timeOutReceive_ = v;
+    TimeOutsStored();
+    if (IsOpen()) ApplyTimeOuts();
+  }
   uint8_t XonChar() const { return xonChar_; }
-  virtual void SetXonChar(uint8_t v) { xonChar_ = v; }
+  virtual void SetXonChar(uint8_t v) { Store(xonChar_, v, &TCustomCommX::ApplyXonChar); }
   uint8_t XoffChar() const { return xoffChar_; }
-  virtual void SetXoffChar(uint8_t v) { xoffChar_ = v; }
+  virtual void SetXoffChar(uint8_t v) { Store(xoffChar_, v, &TCustomCommX::ApplyXoffChar); }
   int32_t BufLenTrans() const { return bufLenTrans_; }
-  virtual void SetBufLenTrans(int32_t v) { bufLenTrans_ = v; }
+  virtual void SetBufLenTrans(int32_t v) { Store(bufLenTrans_, v, &TCustomCommX::ApplyBuffers); }
   int32_t BufLenReceive() const { return bufLenReceive_; }
-  virtual void SetBufLenReceive(int32_t v) { bufLenReceive_ = v; }
+  virtual void SetBufLenReceive(int32_t v) {
+    bufLenReceive_ = v;
+    if (IsOpen()) {
+      ApplyBuffers();
+      ApplyFlowCtrl();  // the XON/XOFF limits follow the input queue size
+    }
+  }
 
   // Character time in ms: 1000 div (BitRate div 10) + 1.
   static int32_t CharacterTime(int32_t bitRate) {
@@ -115,7 +141,29 @@ class TCustomCommX {
   std::function<void(TCustomCommX& sender)> OnBreak;
   std::function<void(TCustomCommX& sender, uint32_t errorState)> OnError;
 
+ private:
+  template <typename T>
+  void Store(T& field, T value, void (TCustomCommX::*apply)()) {
+    field = value;
+    if (IsOpen()) (this->*apply)();
+  }
+
  protected:
+  // The open-port paths of the setters; a platform overrides those its
+  // driver has (the defaults have nothing to apply).
+  virtual void ApplyBitRate() {}
+  virtual void ApplyCharSize() {}
+  virtual void ApplyParity() {}
+  virtual void ApplyStopBit() {}
+  virtual void ApplyFlowCtrl() {}
+  virtual void ApplyTimeOuts() {}
+  virtual void ApplyXonChar() {}
+  virtual void ApplyXoffChar() {}
+  virtual void ApplyBuffers() {}
+  // Told whenever the value is stored, open or not (copies kept by threads).
+  virtual void FlowCtrlStored() {}
+  virtual void TimeOutsStored() {}
+
   int32_t portNo_ = 1;
   int32_t bitRate_ = 9600;
   int32_t charSize_ = 8;

@@ -194,71 +194,12 @@ std::unique_ptr<TCustomCommX> CreateCommX() { return std::make_unique<TCommX>();
 
 // ---- setters ----
 
-void TCommX::SetPortNo(int32_t v) {
-  portNo_ = v;
-  if (IsOpen()) {
-    Close();
-    Open();
-  }
-}
-
-void TCommX::SetBitRate(int32_t v) {
-  bitRate_ = v;
-  if (IsOpen()) ApplyBitRate();
-}
-
-void TCommX::SetCharSize(int32_t v) {
-  charSize_ = v;
-  if (IsOpen()) ApplyCharSize();
-}
-
-void TCommX::SetParityBit(TCommParityBits v) {
-  parity_ = v;
-  if (IsOpen()) ApplyParity();
-}
-
-void TCommX::SetStopBit(TCommStopBits v) {
-  stopBit_ = v;
-  if (IsOpen()) ApplyStopBit();
-}
-
-void TCommX::SetFlowCtrl(TCommFlowCtrls v) {
-  flowCtrl_ = v;
-  flowForThread_ = v;
-  if (IsOpen()) ApplyFlowCtrl();
-}
+// Copies the threads read without a lock: plain values written here, read there.
+void TCommX::FlowCtrlStored() { flowForThread_ = flowCtrl_; }
 
 // Terminal devices have no driver time-outs: the transmit thread keeps the
 // write time-out itself and Read waits at most TimeOutReceive.
-void TCommX::SetTimeOutTrans(int32_t v) {
-  timeOutTrans_ = v;
-  timeOutTransForThread_ = v;
-}
-
-void TCommX::SetTimeOutReceive(int32_t v) { timeOutReceive_ = v; }
-
-void TCommX::SetXonChar(uint8_t v) {
-  xonChar_ = v;
-  if (IsOpen()) ApplyXonChar();
-}
-
-void TCommX::SetXoffChar(uint8_t v) {
-  xoffChar_ = v;
-  if (IsOpen()) ApplyXoffChar();
-}
-
-void TCommX::SetBufLenTrans(int32_t v) {
-  bufLenTrans_ = v;
-  if (IsOpen()) ApplyBuffers();
-}
-
-void TCommX::SetBufLenReceive(int32_t v) {
-  bufLenReceive_ = v;
-  if (IsOpen()) {
-    ApplyBuffers();
-    ApplyFlowCtrl();
-  }
-}
+void TCommX::TimeOutsStored() { timeOutTransForThread_ = timeOutTrans_; }
 
 void TCommX::Commit(const char* message) {
   if (tcsetattr(fd_, TCSANOW, &tio_) != 0) {

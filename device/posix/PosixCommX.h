@@ -42,19 +42,6 @@ class TCommX : public TCustomCommX {
   // The port's file descriptor; -1 while closed.
   int Handle() const { return fd_; }
 
-  void SetPortNo(int32_t v) override;
-  void SetBitRate(int32_t v) override;
-  void SetCharSize(int32_t v) override;
-  void SetParityBit(TCommParityBits v) override;
-  void SetStopBit(TCommStopBits v) override;
-  void SetFlowCtrl(TCommFlowCtrls v) override;
-  void SetTimeOutTrans(int32_t v) override;
-  void SetTimeOutReceive(int32_t v) override;
-  void SetXonChar(uint8_t v) override;
-  void SetXoffChar(uint8_t v) override;
-  void SetBufLenTrans(int32_t v) override;
-  void SetBufLenReceive(int32_t v) override;
-
   bool IsOpen() const override { return fd_ >= 0; }
   void Open() override;
   void Close() override;
@@ -79,14 +66,16 @@ class TCommX : public TCustomCommX {
   };
 
   // Open-port paths of the setters.
-  void ApplyBitRate();
-  void ApplyCharSize();
-  void ApplyParity();
-  void ApplyStopBit();
-  void ApplyFlowCtrl();
-  void ApplyXonChar();
-  void ApplyXoffChar();
-  void ApplyBuffers();
+  void FlowCtrlStored() override;
+  void TimeOutsStored() override;
+  void ApplyBitRate() override;
+  void ApplyCharSize() override;
+  void ApplyParity() override;
+  void ApplyStopBit() override;
+  void ApplyFlowCtrl() override;
+  void ApplyXonChar() override;
+  void ApplyXoffChar() override;
+  void ApplyBuffers() override;
   void Commit(const char* message);
 
   void StartThreads();

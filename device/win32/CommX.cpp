@@ -101,71 +101,9 @@ LRESULT TCommX::Notification(UINT message, WPARAM, LPARAM lParam) {
 
 // ---- setters ----
 
-void TCommX::SetPortNo(int32_t v) {
-  portNo_ = v;
-  if (IsOpen()) {
-    Close();
-    Open();
-  }
-}
-
-void TCommX::SetBitRate(int32_t v) {
-  bitRate_ = v;
-  if (IsOpen()) ApplyBitRate();
-}
-
-void TCommX::SetCharSize(int32_t v) {
-  charSize_ = v;
-  if (IsOpen()) ApplyCharSize();
-}
-
-void TCommX::SetParityBit(TCommParityBits v) {
-  parity_ = v;
-  if (IsOpen()) ApplyParity();
-}
-
-void TCommX::SetStopBit(TCommStopBits v) {
-  stopBit_ = v;
-  if (IsOpen()) ApplyStopBit();
-}
-
-void TCommX::SetFlowCtrl(TCommFlowCtrls v) {
-  flowCtrl_ = v;
-  if (trans_) trans_->flowCtrl = v;
-  if (IsOpen()) ApplyFlowCtrl();
-}
-
-void TCommX::SetTimeOutTrans(int32_t v) {
-  timeOutTrans_ = v;
-  if (IsOpen()) ApplyTimeOuts();
-}
-
-void TCommX::SetTimeOutReceive(int32_t v) {
-  timeOutReceive_ = v;
-  if (IsOpen()) ApplyTimeOuts();
-}
-
-void TCommX::SetXonChar(uint8_t v) {
-  xonChar_ = v;
-  if (IsOpen()) ApplyXonChar();
-}
-
-void TCommX::SetXoffChar(uint8_t v) {
-  xoffChar_ = v;
-  if (IsOpen()) ApplyXoffChar();
-}
-
-void TCommX::SetBufLenTrans(int32_t v) {
-  bufLenTrans_ = v;
-  if (IsOpen()) ApplyBuffers();
-}
-
-void TCommX::SetBufLenReceive(int32_t v) {
-  bufLenReceive_ = v;
-  if (IsOpen()) {
-    ApplyBuffers();
-    ApplyFlowCtrl();
-  }
+// The transmit thread switches the line itself in the half-duplex modes.
+void TCommX::FlowCtrlStored() {
+  if (trans_) trans_->flowCtrl = flowCtrl_;
 }
 
 DWORD TCommX::FlowFlags(TCommFlowCtrls flow) {

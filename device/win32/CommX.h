@@ -34,19 +34,6 @@ class TCommX : public TCustomCommX {
   HANDLE Handle() const { return handle_; }
   HWND WindowHandle() const { return window_; }
 
-  void SetPortNo(int32_t v) override;
-  void SetBitRate(int32_t v) override;
-  void SetCharSize(int32_t v) override;
-  void SetParityBit(TCommParityBits v) override;
-  void SetStopBit(TCommStopBits v) override;
-  void SetFlowCtrl(TCommFlowCtrls v) override;
-  void SetTimeOutTrans(int32_t v) override;
-  void SetTimeOutReceive(int32_t v) override;
-  void SetXonChar(uint8_t v) override;
-  void SetXoffChar(uint8_t v) override;
-  void SetBufLenTrans(int32_t v) override;
-  void SetBufLenReceive(int32_t v) override;
-
   bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
   void Open() override;
   void Close() override;
@@ -74,15 +61,16 @@ class TCommX : public TCustomCommX {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Notification(UINT msg, WPARAM wParam, LPARAM lParam);
 
-  void ApplyBitRate();
-  void ApplyCharSize();
-  void ApplyParity();
-  void ApplyStopBit();
-  void ApplyFlowCtrl();
-  void ApplyTimeOuts();
-  void ApplyXonChar();
-  void ApplyXoffChar();
-  void ApplyBuffers();
+  void FlowCtrlStored() override;
+  void ApplyBitRate() override;
+  void ApplyCharSize() override;
+  void ApplyParity() override;
+  void ApplyStopBit() override;
+  void ApplyFlowCtrl() override;
+  void ApplyTimeOuts() override;
+  void ApplyXonChar() override;
+  void ApplyXoffChar() override;
+  void ApplyBuffers() override;
   void CommitDcb(const char* message);
   void StartThreads();
   void StopThreads();
