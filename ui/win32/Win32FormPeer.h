@@ -62,17 +62,14 @@ class Win32FormPeer : public IFormPeer {
     size_t mirrored = 0;              // an edit's text length the control holds
   };
 
+  // ---- the window, dispatch and lookups (Win32FormPeer.cpp) ----
   static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK ControlSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                          DWORD_PTR ref);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT HandleControlMessage(Item& item, HWND hwnd, UINT msg, WPARAM& wp, LPARAM lp, bool& handled);
   void OnCommand(WPARAM wp, LPARAM lp);
   // Whether an enabled, visible default (Enter) or cancel (Esc) button exists.
   bool HasDialogButton(bool isDefault);
   LRESULT OnNotify(NMHDR* nm, bool& handled);
   LRESULT OnCtlColor(UINT msg, HDC dc, HWND ctl, bool& handled);
-
   void CreateFormWindow();
   Item* EnsureItem(Control& c);
   Item* Find(const Component& c);
@@ -83,10 +80,9 @@ class Win32FormPeer : public IFormPeer {
   void ApplyText(Item& item);
   void ApplyItems(Item& item);
   void ApplyItemIndex(Item& item);
-  void ApplyColumns(Item& item);
-  void ApplyRows(Item& item);
-  void ApplyListSelection(Item& item);
-  void ApplyTabs(Item& item);
+  void Guard(const std::function<void()>& fn);
+
+  // ---- layout, visibility, fonts, colours, hints (Win32PeerLayout.cpp) ----
   void ApplyFont(Item& item);
   void ApplyTooltip(Item& item);
   void ApplyVisibility();
@@ -99,7 +95,38 @@ class Win32FormPeer : public IFormPeer {
   HFONT FontFor(const Font& f);
   HBRUSH BrushFor(uint32_t color);
   void PlaceOnFirstShow();
-  void Guard(const std::function<void()>& fn);
+
+  // ---- labels, buttons, check boxes, radio groups (Win32PeerButtons.cpp) ----
+  void ApplyChecked(Item& item);
+  void ApplyRadioItems(Item& item);
+  void ApplyRadioIndex(Item& item);
+  void LayoutRadios(Item& item, const RECT& r);
+  void ButtonCommand(Item& item, HWND ctl, int code);
+
+  // ---- edits and memos (Win32PeerEdits.cpp) ----
+  static LRESULT CALLBACK ControlSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                          DWORD_PTR ref);
+  LRESULT HandleControlMessage(Item& item, HWND hwnd, UINT msg, WPARAM& wp, LPARAM lp, bool& handled);
+  void ApplyEditText(Item& item);
+  void ApplyLines(Item& item);
+  void ApplyEditSelection(Item& item);
+  void EditCommand(Item& item, HWND ctl, int code);
+
+  // ---- combo boxes, list boxes, list views (Win32PeerLists.cpp) ----
+  void ApplyListItems(Item& item);
+  void ApplyListIndex(Item& item);
+  void ApplyColumns(Item& item);
+  void ApplyRows(Item& item);
+  void ApplyListSelection(Item& item);
+  void ListCommand(Item& item, HWND ctl, int code);
+  LRESULT ListViewNotify(Item& item, NMHDR* nm, bool& handled);
+
+  // ---- page controls, tab controls, up-downs, tool bars (Win32PeerPages.cpp) ----
+  void ApplyTabs(Item& item);
+  void ApplyTabItems(Item& item);
+  void ApplyTabIndex(Item& item);
+  void ApplyRange(Item& item);
+  LRESULT PageNotify(Item& item, NMHDR* nm, bool& handled);
 
   Win32Application* app_;
   Form& form_;

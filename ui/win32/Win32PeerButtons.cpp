@@ -1,0 +1,138 @@
+// Labels, buttons, speed buttons, check boxes, group boxes, radio groups and
+// panels: their windows, their checked state, the buttons of a radio group,
+// and their clicks.
+#include <algorithm>
+
+#include "ui/win32/Win32Application.h"
+#include "ui/win32/Win32FormPeer.h"
+#include "ui/win32/Win32PeerSupport.h"
+
+namespace km27::ui {
+
+using namespace win32peer;
+
+bool win32peer::ButtonWindowSpec(Control& c, WindowSpec& spec) {
+  switch (c.GetKind()) {
+    case Kind::Label:
+      spec.cls = "STATIC";
+      spec.style = SS_LEFT | SS_NOTIFY;
+      return true;
+    case Kind::Button:
+      spec.cls = "BUTTON";
+      spec.style = WS_TABSTOP | (static_cast<Button&>(c).Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      return true;
+    case Kind::SpeedButton:
+      spec.cls = "BUTTON";
+      spec.style = BS_CHECKBOX | BS_PUSHLIKE;
+      return true;
+    case Kind::CheckBox:
+      spec.cls = "BUTTON";
+      spec.style = WS_TABSTOP | BS_CHECKBOX;
+      return true;
+    case Kind::RadioGroup:
+    case Kind::GroupBox:
+      spec.cls = "BUTTON";
+      spec.style = BS_GROUPBOX;
+      return true;
+    case Kind::Panel:
+      spec.cls = "STATIC";
+      spec.style = SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY;
+      return true;
+    case Kind::Bevel:
+      spec.cls = "STATIC";
+      spec.style = SS_ETCHEDFRAME;
+      return true;
+    case Kind::Shape:
+      spec.cls = "STATIC";
+      spec.style = SS_NOTIFY;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void Win32FormPeer::ApplyChecked(Item& item) {
+  HWND h = item.hwnd;
+  if (!h) return;
+  if (auto* cb = dynamic_cast<CheckBox*>(item.control)) {
+    Send(h, BM_SETCHECK, cb->Checked() ? BST_CHECKED : BST_UNCHECKED);
+  } else if (auto* sb = dynamic_cast<SpeedButton*>(item.control)) {
+    Send(h, BM_SETCHECK, sb->Down() ? BST_CHECKED : BST_UNCHECKED);
+  }
+}
+
+void Win32FormPeer::ApplyRadioItems(Item& item) {
+  for (HWND r : item.radios) {
+    byWindow_.erase(r);
+    DestroyWindow(r);
+  }
+  item.radios.clear();
+  bool first = true;
+  for (const auto& s : static_cast<RadioGroup&>(*item.control).Items()) {
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | BS_RADIOBUTTON | (first ? WS_GROUP : 0);
+    first = false;
+    HWND r = CreateWindowExA(0, "BUTTON", s.c_str(), style, 0, 0, 0, 0, hwnd_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)), app_->Instance(), nullptr);
+    if (!r) continue;
+    Send(r, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(item.control->EffectiveFont())), TRUE);
+    EnableWindow(r, item.control->Enabled());
+    item.radios.push_back(r);
+    byWindow_[r] = &item;
+  }
+  if (realized_) {
+    Layout();
+    ApplyVisibility();
+  }
+}
+
+void Win32FormPeer::ApplyRadioIndex(Item& item) {
+  int i = static_cast<RadioGroup&>(*item.control).ItemIndex();
+  for (size_t k = 0; k < item.radios.size(); ++k)
+    Send(item.radios[k], BM_SETCHECK, static_cast<int>(k) == i ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Win32FormPeer::LayoutRadios(Item& item, const RECT& r) {
+  int w = r.right - r.left, h = r.bottom - r.top;
+  int n = static_cast<int>(item.radios.size());
+  int cols = std::max(1, static_cast<RadioGroup&>(*item.control).Columns);
+  int rows = (n + cols - 1) / cols;
+  int cw = (w - 16) / cols;
+  int rh = (h - 24) / rows;
+  int bh = std::min(rh, 20);
+  for (int i = 0; i < n; ++i) {
+    int col = i / rows, row = i % rows;
+    MoveWindow(item.radios[static_cast<size_t>(i)], r.left + 8 + col * cw, r.top + 18 + row * rh + (rh - bh) / 2, cw,
+               bh, TRUE);
+  }
+}
+
+void Win32FormPeer::ButtonCommand(Item& item, HWND ctl, int code) {
+  Control* c = item.control;
+  switch (c->GetKind()) {
+    case Kind::Button:
+    case Kind::SpeedButton:
+    case Kind::CheckBox:
+      if (code == BN_CLICKED) Guard([c] { c->Click(); });
+      break;
+    case Kind::RadioGroup:
+      if (code == BN_CLICKED) {
+        auto it = std::find(item.radios.begin(), item.radios.end(), ctl);
+        if (it != item.radios.end()) {
+          int i = static_cast<int>(it - item.radios.begin());
+          auto* rg = static_cast<RadioGroup*>(c);
+          Guard([rg, i] { rg->UserSelect(i); });
+          ApplyItemIndex(item);  // also when the model refused
+        }
+      }
+      break;
+    case Kind::Label:
+    case Kind::Panel:
+    case Kind::Shape:
+      if (code == STN_CLICKED) Guard([c] { c->Click(); });
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace km27::ui

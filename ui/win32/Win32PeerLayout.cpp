@@ -1,0 +1,208 @@
+// Where the controls of a form go and how they look: anchoring, visibility
+// (hidden parents and pages that are not shown hide their controls), the
+// stacking of containers beneath their controls, fonts, colours, hints, and
+// the window's place on its first show.
+#include <windows.h>
+#undef MessageBox
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/win32/Win32Application.h"
+#include "ui/win32/Win32FormPeer.h"
+#include "ui/win32/Win32PeerSupport.h"
+
+namespace km27::ui {
+
+using namespace win32peer;
+
+namespace {
+
+constexpr int kDropDownHeight = 200;  // a combo box's list below its edit
+
+bool IsContainer(Kind k) {
+  switch (k) {
+    case Kind::GroupBox:
+    case Kind::Panel:
+    case Kind::Bevel:
+    case Kind::Shape:
+    case Kind::PageControl:
+    case Kind::TabControl:
+    case Kind::RadioGroup:
+      return true;
+    default:
+      return false;
+  }
+}
+
+int Depth(const Control& c) {
+  int d = 0;
+  for (const Control* p = c.Parent(); p; p = p->Parent()) ++d;
+  return d;
+}
+
+}  // namespace
+
+void Win32FormPeer::ApplyFont(Item& item) {
+  if (!item.hwnd) return;
+  HFONT f = FontFor(item.control->EffectiveFont());
+  if (f == item.font) return;
+  item.font = f;
+  Send(item.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+  for (HWND r : item.radios) Send(r, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+}
+
+void Win32FormPeer::ApplyTooltip(Item& item) {
+  if (!tooltip_ || !item.hwnd) return;
+  TTTOOLINFOA ti{};
+  ti.cbSize = TTTOOLINFOA_V2_SIZE;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = hwnd_;
+  ti.uId = reinterpret_cast<UINT_PTR>(item.hwnd);
+  Send(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  const Control& c = *item.control;
+  if (!c.ShowHint() || c.Hint().empty()) return;
+  std::string hint = c.Hint();
+  ti.lpszText = hint.data();
+  Send(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+bool Win32FormPeer::EffectiveVisible(Control& c) {
+  if (!c.Visible()) return false;
+  Control* p = c.Parent();
+  if (!p || p == &form_) return true;
+  if (p->GetKind() == Kind::TabSheet) {
+    auto* pc = dynamic_cast<PageControl*>(p->Parent());
+    if (pc && pc->ActivePage() != p) return false;
+  }
+  return EffectiveVisible(*p);
+}
+
+void Win32FormPeer::ApplyVisibility() {
+  for (auto& item : items_) {
+    if (!item->hwnd) continue;
+    int cmd = EffectiveVisible(*item->control) ? SW_SHOWNA : SW_HIDE;
+    ShowWindow(item->hwnd, cmd);
+    for (HWND r : item->radios) ShowWindow(r, cmd);
+  }
+}
+
+void Win32FormPeer::FixZOrder() {
+  // Containers lie beneath the controls placed on them (all are siblings):
+  // the outermost at the bottom.
+  std::vector<Item*> containers;
+  for (auto& item : items_)
+    if (item->hwnd && IsContainer(item->control->GetKind())) containers.push_back(item.get());
+  std::stable_sort(containers.begin(), containers.end(),
+                   [](Item* a, Item* b) { return Depth(*a->control) > Depth(*b->control); });
+  for (Item* item : containers)
+    SetWindowPos(item->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+RECT Win32FormPeer::ControlRect(Control& c, int& dw, int& dh) {
+  Control* p = c.Parent();
+  RECT pr;
+  int pdw, pdh;
+  if (!p || p == &form_) {
+    GetClientRect(hwnd_, &pr);
+    pdw = pr.right - form_.ClientWidth;
+    pdh = pr.bottom - form_.ClientHeight;
+  } else {
+    pr = ControlRect(*p, pdw, pdh);
+  }
+  if (c.GetKind() == Kind::TabSheet) {
+    // A sheet fills its page control's display area.
+    RECT r{0, 0, pr.right - pr.left, pr.bottom - pr.top};
+    if (Item* pc = p ? Find(*p) : nullptr; pc && pc->hwnd) Send(pc->hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    dw = pdw;
+    dh = pdh;
+    return RECT{pr.left + r.left, pr.top + r.top, pr.left + r.right, pr.top + r.bottom};
+  }
+  const Rect& b = c.Bounds();
+  int x = b.left, y = b.top, w = b.width, h = b.height;
+  if (c.Anchors & akRight) {
+    if (c.Anchors & akLeft) w += pdw;
+    else x += pdw;
+  }
+  if (c.Anchors & akBottom) {
+    if (c.Anchors & akTop) h += pdh;
+    else y += pdh;
+  }
+  w = std::max(w, 0);
+  h = std::max(h, 0);
+  dw = w - b.width;
+  dh = h - b.height;
+  return RECT{pr.left + x, pr.top + y, pr.left + x + w, pr.top + y + h};
+}
+
+void Win32FormPeer::Layout() {
+  if (!hwnd_) return;
+  ++updating_;
+  for (auto& item : items_) {
+    if (!item->hwnd) continue;
+    int dw, dh;
+    RECT r = ControlRect(*item->control, dw, dh);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    if (item->control->GetKind() == Kind::ComboBox) h = std::max(h, 21) + kDropDownHeight;
+    MoveWindow(item->hwnd, r.left, r.top, w, h, TRUE);
+    if (!item->radios.empty()) LayoutRadios(*item, r);
+  }
+  --updating_;
+}
+
+HFONT Win32FormPeer::FontFor(const Font& f) {
+  std::string key = f.name + "|" + std::to_string(f.size) + "|" + std::to_string(f.height) + "|" +
+                    std::to_string(f.charSet) + "|" + (f.bold ? "b" : "") + (f.fixedPitch ? "f" : "");
+  auto it = fonts_.find(key);
+  if (it != fonts_.end()) return it->second;
+  LOGFONTA lf{};
+  if (f.height != 0) {
+    lf.lfHeight = -f.height;  // character height in pixels
+  } else {
+    HDC dc = GetDC(nullptr);
+    lf.lfHeight = -MulDiv(f.size, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, dc);
+  }
+  lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfCharSet = static_cast<BYTE>(f.charSet);
+  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lf.lfPitchAndFamily = f.fixedPitch ? FIXED_PITCH | FF_MODERN : DEFAULT_PITCH | FF_DONTCARE;
+  lstrcpynA(lf.lfFaceName, f.name.c_str(), LF_FACESIZE);
+  HFONT font = CreateFontIndirectA(&lf);
+  fonts_[key] = font;
+  return font;
+}
+
+HBRUSH Win32FormPeer::BrushFor(uint32_t color) {
+  auto it = brushes_.find(color);
+  if (it != brushes_.end()) return it->second;
+  HBRUSH b = CreateSolidBrush(color);
+  brushes_[color] = b;
+  return b;
+}
+
+void Win32FormPeer::PlaceOnFirstShow() {
+  RECT wr;
+  GetWindowRect(hwnd_, &wr);
+  int w = wr.right - wr.left, h = wr.bottom - wr.top;
+  RECT area;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  RECT around = area;
+  if (form_.position == Form::Position::MainFormCenter) {
+    HWND main = app_->MainWindow();
+    if (main && main != hwnd_ && IsWindowVisible(main) && !IsIconic(main)) GetWindowRect(main, &around);
+  }
+  int x = around.left + ((around.right - around.left) - w) / 2;
+  int y = around.top + ((around.bottom - around.top) - h) / 2;
+  if (form_.position == Form::Position::Designed) {
+    x = form_.Bounds().left;
+    y = form_.Bounds().top;
+  }
+  x = std::max<int>(area.left, std::min<int>(x, area.right - w));
+  y = std::max<int>(area.top, std::min<int>(y, area.bottom - h));
+  SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace km27::ui

@@ -1,0 +1,167 @@
+// Combo boxes, list boxes and report-style list views: their windows, items,
+// selection, columns, rows and check boxes, and the user's picks.
+#include <windows.h>
+#undef MessageBox
+#include <commctrl.h>
+
+#include "ui/win32/Win32Application.h"
+#include "ui/win32/Win32FormPeer.h"
+#include "ui/win32/Win32PeerSupport.h"
+
+namespace km27::ui {
+
+using namespace win32peer;
+
+bool win32peer::ListWindowSpec(Control& c, WindowSpec& spec) {
+  switch (c.GetKind()) {
+    case Kind::ComboBox:
+      spec.cls = WC_COMBOBOXA;
+      spec.style = WS_TABSTOP | WS_VSCROLL |
+                   (static_cast<ComboBox&>(c).Editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
+      return true;
+    case Kind::ListBox:
+      spec.cls = "LISTBOX";
+      spec.style = WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+      spec.ex = WS_EX_CLIENTEDGE;
+      return true;
+    case Kind::ListView:
+      spec.cls = WC_LISTVIEWA;
+      spec.style = WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
+                   (static_cast<ListView&>(c).MultiSelect ? 0 : LVS_SINGLESEL);
+      spec.ex = WS_EX_CLIENTEDGE;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void Win32FormPeer::ApplyListItems(Item& item) {
+  HWND h = item.hwnd;
+  if (item.control->GetKind() == Kind::ComboBox) {
+    Send(h, CB_RESETCONTENT);
+    for (const auto& s : static_cast<ComboBox&>(*item.control).Items())
+      Send(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+  } else {
+    Send(h, LB_RESETCONTENT);
+    for (const auto& s : static_cast<ListBox&>(*item.control).Items())
+      Send(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+  }
+}
+
+void Win32FormPeer::ApplyListIndex(Item& item) {
+  HWND h = item.hwnd;
+  int i = static_cast<ItemsControl&>(*item.control).ItemIndex();
+  if (item.control->GetKind() == Kind::ComboBox) {
+    Send(h, CB_SETCURSEL, static_cast<WPARAM>(i));
+    if (i < 0) ApplyText(item);
+  } else {
+    Send(h, LB_SETCURSEL, static_cast<WPARAM>(i));
+  }
+}
+
+void Win32FormPeer::ApplyColumns(Item& item) {
+  HWND h = item.hwnd;
+  if (!h) return;
+  ++updating_;
+  while (Send(h, LVM_DELETECOLUMN, 0)) {
+  }
+  int i = 0;
+  for (const auto& col : static_cast<ListView&>(*item.control).Columns()) {
+    LVCOLUMNA lvc{};
+    lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    lvc.cx = col.width;
+    lvc.iSubItem = i;
+    lvc.pszText = const_cast<char*>(col.title.c_str());
+    Send(h, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i++), reinterpret_cast<LPARAM>(&lvc));
+  }
+  --updating_;
+}
+
+void Win32FormPeer::ApplyRows(Item& item) {
+  HWND h = item.hwnd;
+  if (!h) return;
+  ++updating_;
+  Send(h, LVM_DELETEALLITEMS);
+  const auto& rows = static_cast<ListView&>(*item.control).Rows();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    LVITEMA lvi{};
+    lvi.mask = LVIF_TEXT | (rows[i].imageIndex >= 0 ? LVIF_IMAGE : 0);
+    lvi.iItem = static_cast<int>(i);
+    lvi.pszText = const_cast<char*>(rows[i].caption.c_str());
+    lvi.iImage = rows[i].imageIndex;
+    int at = static_cast<int>(Send(h, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lvi)));
+    for (size_t k = 0; k < rows[i].subItems.size(); ++k) {
+      LVITEMA sub{};
+      sub.iSubItem = static_cast<int>(k + 1);
+      sub.pszText = const_cast<char*>(rows[i].subItems[k].c_str());
+      Send(h, LVM_SETITEMTEXTA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&sub));
+    }
+  }
+  ApplyListSelection(item);
+  --updating_;
+}
+
+void Win32FormPeer::ApplyListSelection(Item& item) {
+  HWND h = item.hwnd;
+  if (!h) return;
+  auto& lv = static_cast<ListView&>(*item.control);
+  ++updating_;
+  const auto& rows = lv.Rows();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    LVITEMA lvi{};
+    lvi.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    lvi.state = rows[i].selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+    if (lv.CheckBoxes) {
+      lvi.stateMask |= LVIS_STATEIMAGEMASK;
+      lvi.state |= INDEXTOSTATEIMAGEMASK(rows[i].checked ? 2 : 1);
+    }
+    Send(h, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&lvi));
+  }
+  int sel = lv.SelectedIndex();
+  if (sel >= 0) Send(h, LVM_ENSUREVISIBLE, static_cast<WPARAM>(sel), FALSE);
+  --updating_;
+}
+
+void Win32FormPeer::ListCommand(Item& item, HWND ctl, int code) {
+  if (auto* cb = dynamic_cast<ComboBox*>(item.control)) {
+    if (code == CBN_SELCHANGE) {
+      int i = static_cast<int>(Send(ctl, CB_GETCURSEL));
+      Guard([cb, i] { cb->UserSelect(i); });
+    } else if (code == CBN_EDITCHANGE) {
+      std::string text = WindowText(ctl);
+      Guard([cb, &text] { cb->UserSetText(text); });
+    }
+  } else if (auto* lb = dynamic_cast<ListBox*>(item.control)) {
+    if (code == LBN_SELCHANGE) {
+      int i = static_cast<int>(Send(ctl, LB_GETCURSEL));
+      Guard([lb, i] { lb->UserSelect(i); });
+    }
+  }
+}
+
+LRESULT Win32FormPeer::ListViewNotify(Item& item, NMHDR* nm, bool&) {
+  auto* lv = static_cast<ListView*>(item.control);
+  if (nm->code == static_cast<UINT>(LVN_ITEMCHANGED)) {
+    auto* n = reinterpret_cast<NMLISTVIEW*>(nm);
+    if (n->iItem < 0 || !(n->uChanged & LVIF_STATE) || static_cast<size_t>(n->iItem) >= lv->Rows().size()) return 0;
+    size_t i = static_cast<size_t>(n->iItem);
+    UINT changed = n->uNewState ^ n->uOldState;
+    if (lv->CheckBoxes && (changed & LVIS_STATEIMAGEMASK) && (n->uNewState & LVIS_STATEIMAGEMASK)) {
+      bool checked = ((n->uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
+      if (lv->Rows()[i].checked != checked) Guard([lv, i, checked] { lv->UserCheck(i, checked); });
+    }
+    if (changed & LVIS_SELECTED) {
+      if (n->uNewState & LVIS_SELECTED) {
+        if (!lv->Rows()[i].selected) Guard([lv, n] { lv->UserSelect(n->iItem); });
+      } else if (Send(nm->hwndFrom, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == -1 &&
+                 lv->SelectedIndex() >= 0) {
+        Guard([lv] { lv->UserSelect(-1); });
+      }
+    }
+  } else if (nm->code == static_cast<UINT>(NM_DBLCLK)) {
+    if (lv->OnDblClick) Guard([lv] { lv->OnDblClick(); });
+  }
+  return 0;
+}
+
+}  // namespace km27::ui
