@@ -97,6 +97,7 @@ void Reader::ParseInput(int64_t now) {
       const char* name = b == 0x06 ? " (ACK)" : b == 0x15 ? " (NAK)" : b == 0x10 ? " (DLE)" : "";
       Log("note byte " + ToHex(input_.substr(0, 1)) + name);
       input_.erase(0, 1);
+      HostByte(b, now);
       continue;
     }
     size_t endPos = f.end.empty() ? std::string::npos : input_.find(f.end, f.header.size());
@@ -121,8 +122,28 @@ void Reader::ParseInput(int64_t now) {
 
 void Reader::HandleFrame(const std::string& body, bool bccOk, int64_t now) {
   Log("note frame " + ToHex(body) + (bccOk ? "" : " (bad BCC)"));
+  // Commands armed for this frame ("before") go out ahead of its answer.
+  for (auto it = before_.begin(); it != before_.end();) {
+    if (bccOk && it->first == body) {
+      std::string command = it->second;
+      it = before_.erase(it);
+      bool deferred = false;
+      std::vector<std::string> args;
+      std::istringstream in(command);
+      for (std::string w; in >> w;) args.push_back(w);
+      Log("note before " + command + ": " + Command(args, -1, now, deferred));
+    } else {
+      ++it;
+    }
+  }
   if (silent_ || !opt_.answer) return;
   int64_t at = now + opt_.replyDelayMs;
+  // Held card reads ride on the version answer: both reach the host
+  // back to back, closer than any frame gap.
+  if (bccOk && body == "VR") {
+    for (const std::string& card : held_) SendCard(card, card, at);
+    held_.clear();
+  }
   if (!bccOk) {
     Send(std::string(1, kNak), at);
   } else if (body == "VR") {
@@ -144,6 +165,7 @@ std::string Reader::TakeDue(int64_t now) {
     Log("note dropped incomplete input " + ToHex(input_));
     input_.clear();
   }
+  std::string stream = ScenarioDue(now);
   std::string bytes;
   while (!out_.empty() && out_.front().due <= now) {
     bytes += out_.front().bytes;
@@ -154,7 +176,7 @@ std::string Reader::TakeDue(int64_t now) {
     floodNext_ = now + floodGap_;
   }
   if (!bytes.empty()) Log("tx " + ToHex(bytes));
-  return bytes;
+  return bytes + stream;  // the stream is counted, not logged byte by byte
 }
 
 std::vector<std::pair<int, std::string>> Reader::TakeReplies(int64_t now) {
@@ -180,6 +202,7 @@ int64_t Reader::NextDeadline() const {
   if (flood_ && portPresent_) consider(floodNext_);
   for (const Wait& w : waits_) consider(w.deadline);
   if (!input_.empty()) consider(lastInput_ + kStaleInputMs + 1);
+  ScenarioDeadlines(next);
   return next;
 }
 
@@ -220,7 +243,10 @@ std::string Reader::Command(const std::vector<std::string>& args, int client, in
   auto sendFrame = [&](const std::string& body, bool bad) -> std::string {
     if (!portPresent_) return "ERR the port has vanished (use reconnect)";
     std::string frame = BuildFrame(body, opt_.format, bad);
-    Send(frame, now);
+    if (body.compare(0, 2, "CR") == 0)
+      SendCard(frame, BuildFrame(body, opt_.format), now);
+    else
+      Send(frame, now);
     return "OK " + ToHex(frame);
   };
   auto sendBytes = [&](const std::string& bytes) -> std::string {
@@ -231,8 +257,10 @@ std::string Reader::Command(const std::vector<std::string>& args, int client, in
 
   if (cmd == "help") return std::string("OK ") + "commands: swipe frame badbcc cw ng dh ae raw split random flood "
                                                   "silent delay sp version received clear wait-rx vanish reconnect "
+                                                  "swipes resend stream stall after before cut stats "
                                                   "ping quit (km27sim --help explains them)";
   if (cmd == "ping") return "OK pong";
+  if (auto reply = ScenarioCommand(args, now)) return *reply;
   if (cmd == "swipe") {
     if (n < 2) return "ERR usage: swipe <status:data|-> ...";
     std::string error;
@@ -401,6 +429,26 @@ const char* Reader::HelpText() {
   reconnect                 a new pseudo-terminal at the same link
   ping                      OK pong
   quit                      end the simulator
+Scenarios for long runs and fault injection:
+  swipes <count> <gap ms>[-<max ms>] [seed=N] [corrupt=PERCENT] [collide=K]
+                            numbered card reads (see SimCards.h), one every gap ms (a random
+                            gap in the range); corrupt: that share goes out with a spoilt block
+                            check; collide: every K-th read waits for the next "VR" command and
+                            goes out right before its answer. "swipes off" ends the run
+  resend <n>                resend an unanswered card read after each NAK, at most n times
+                            (0, the default: never); 10 (DLE) from the host drops it
+  stream <bit/s> random|<hex>   a line that never goes silent: pseudo-random bytes or the hex
+                            pattern over and over at that rate (10 bits a byte); "stream off"
+  stall on|off              stop / resume reading what the host writes: its writes back up
+                            once the line's buffer is full
+  after <ms> <command...>   run a control command later (its reply goes to the log),
+                            e.g. after 2000 reconnect
+  before <body> <command...>  the next time the host sends the frame <body> (e.g. VR), run
+                            the command just before answering it, e.g. before VR swipe 0:123
+  cut <bytes> <slot>...     the first <bytes> bytes of a card read; with "after 20 vanish" the
+                            reader is unplugged in the middle of a frame
+  stats                     reads=<card reads sent> acks= naks= dles= resent= corrupted=
+                            dropped= held= left= streamed=<bytes>
 In text arguments "[hh]" is the byte with hex value hh; use [20] for a space.
 )";
 }

@@ -61,6 +61,11 @@ class Reader {
   const std::string& ReceivedBytes() const { return rx_; }
   static const char* HelpText();
 
+  // The line's write side has stopped reading what the host sends ("stall").
+  bool Stalled() const { return stalled_; }
+  // Control commands whose time ("after") has come, in order.
+  std::vector<std::string> TakeScheduled(int64_t now);
+
  private:
   struct Pending {
     int64_t due;
@@ -73,7 +78,16 @@ class Reader {
   };
 
   void Send(const std::string& bytes, int64_t at);
+  // A card read goes out; good is the frame as it should be (it differs from
+  // frame when the block check was spoilt), kept for a resend after a NAK.
+  void SendCard(const std::string& frame, const std::string& good, int64_t at);
   void HandleFrame(const std::string& body, bool bccOk, int64_t now);
+  void HostByte(unsigned char b, int64_t now);
+  // Scenario commands (SimScenarios.cpp); nothing when args are not one.
+  std::optional<std::string> ScenarioCommand(const std::vector<std::string>& args, int64_t now);
+  std::string ScenarioDue(int64_t now);
+  void ScenarioDeadlines(int64_t& next) const;
+  std::string Stats() const;
   void ParseInput(int64_t now);
   std::string Command(const std::vector<std::string>& args, int client, int64_t now, bool& deferred);
   std::string Swipe(const std::vector<std::string>& args, std::string& error) const;
@@ -95,6 +109,34 @@ class Reader {
   int floodGap_ = 1;
   int64_t floodNext_ = 0;
   uint32_t random_ = 12345;
+
+  // ---- scenarios (SimScenarios.cpp) ----
+  // A run of numbered card reads ("swipes").
+  struct SwipeRun {
+    int64_t count = 0, next = 0;  // reads in the run, index of the next one
+    int gapMin = 0, gapMax = 0;   // ms between two reads
+    uint32_t seed = 1;
+    int corruptPercent = 0;       // reads sent with a spoilt block check
+    int collideEvery = 0;         // every k-th read rides on the next "VR" answer
+    int64_t nextAt = 0;
+    uint64_t rng = 1;
+  } run_;
+  std::deque<std::string> held_;  // reads waiting for a "VR" answer to ride on
+  // Card reads sent and not yet answered, oldest first (good frames).
+  std::deque<std::string> unacked_;
+  int resendMax_ = 0;   // resends of one read after NAK; 0: never
+  int resendsUsed_ = 0; // of the oldest unanswered read
+  // A line that never goes silent ("stream"): bytes at a bit rate.
+  int64_t streamBytesPerSecond_ = 0;
+  std::string streamPattern_;   // empty: pseudo-random bytes
+  int64_t streamStart_ = 0, streamSent_ = 0, streamTotal_ = 0;
+  size_t streamPos_ = 0;
+  bool stalled_ = false;
+  std::vector<std::pair<int64_t, std::string>> scheduled_;  // "after"
+  std::vector<std::pair<std::string, std::string>> before_; // "before": host frame body, command
+  struct Counters {
+    int64_t cards = 0, acks = 0, naks = 0, dles = 0, resent = 0, corrupted = 0, dropped = 0;
+  } count_;
 };
 
 }  // namespace km27sim

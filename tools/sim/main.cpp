@@ -226,30 +226,50 @@ class Program {
 
   std::optional<std::string> Execute(const std::string& line, int client) {
     auto reply = reader_.Execute(line, client, NowMs());
-    switch (reader_.TakeAction()) {
+    std::string error;
+    switch (ApplyAction(error)) {
+      case PortAction::Reconnect:
+        return error.empty() ? "OK " + pty_.SlavePath() : "ERR " + error;
+      default:
+        return reply;
+    }
+  }
+
+  // Carries out what the reader asked of the port (a command, a scheduled
+  // command or one tied to the host's frame may ask it).
+  PortAction ApplyAction(std::string& error) {
+    PortAction action = reader_.TakeAction();
+    switch (action) {
       case PortAction::Vanish:
         pty_.Close();
         out_.clear();
         reader_.SetPortPresent(false);
         break;
-      case PortAction::Reconnect: {
-        std::string error;
+      case PortAction::Reconnect:
         out_.clear();
         if (!pty_.Open(link, error)) {
           reader_.SetPortPresent(false);
-          return "ERR " + error;
+          break;
         }
         reader_.SetPortPresent(true);
         WriteReadyFile();
-        return "OK " + pty_.SlavePath();
-      }
+        break;
       case PortAction::Quit:
         gStop = 1;
         break;
       case PortAction::None:
         break;
     }
-    return reply;
+    return action;
+  }
+
+  void RunScheduled(int64_t now) {
+    for (const std::string& command : reader_.TakeScheduled(now)) {
+      auto reply = reader_.Execute(command, -1, now);
+      std::string error;
+      ApplyAction(error);
+      Log("note after " + command + ": " + (error.empty() ? reply.value_or("(deferred)") : "ERR " + error));
+    }
   }
 
   void Reply(int client, const std::optional<std::string>& reply) {
@@ -292,6 +312,7 @@ class Program {
   void Loop() {
     while (!gStop) {
       int64_t now = NowMs();
+      RunScheduled(now);
       if (pty_.IsOpen() && out_.size() < kMaxPendingOut) out_ += reader_.TakeDue(now);
       for (auto& [client, line] : reader_.TakeReplies(now)) Reply(client, line);
       if (pty_.IsOpen() && !out_.empty()) {
@@ -301,8 +322,10 @@ class Program {
 
       std::vector<pollfd> fds;
       std::vector<int> ids;
-      if (pty_.IsOpen()) {
-        fds.push_back({pty_.Master(), static_cast<short>(POLLIN | (out_.empty() ? 0 : POLLOUT)), 0});
+      // A stalled reader takes nothing from the line: the host's writes back up.
+      const bool reading = !reader_.Stalled();
+      if (pty_.IsOpen() && (reading || !out_.empty())) {
+        fds.push_back({pty_.Master(), static_cast<short>((reading ? POLLIN : 0) | (out_.empty() ? 0 : POLLOUT)), 0});
         ids.push_back(-1);
       }
       if (listen_ >= 0) {
@@ -321,10 +344,12 @@ class Program {
       for (size_t i = 0; i < fds.size(); ++i) {
         if (!fds[i].revents) continue;
         if (ids[i] == -1) {
-          if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) {
+          if (reading && (fds[i].revents & (POLLIN | POLLHUP | POLLERR))) {
             char buf[4096];
             ssize_t n = ::read(pty_.Master(), buf, sizeof buf);
             if (n > 0) reader_.Received(std::string(buf, static_cast<size_t>(n)), NowMs());
+            std::string error;
+            ApplyAction(error);
           }
         } else if (ids[i] == -2) {
           int c = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
