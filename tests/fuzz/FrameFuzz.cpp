@@ -13,7 +13,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,6 +21,7 @@
 #include "device/Comm.h"
 #include "keyboard/KeyInjection.h"
 #include "settings/Define.h"
+#include "tests/fuzz/FuzzChecks.h"
 #include "settings/Messages.h"
 #include "tests/support/FakeCommPort.h"
 #include "tests/support/FakeKeyInjector.h"
@@ -30,10 +30,8 @@
 namespace {
 
 using namespace km27;
-
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
+using fuzz::Check;
+using fuzz::KeysBalanced;
 
 template <size_t N>
 std::string Pick(FuzzedDataProvider& in, const char* const (&choices)[N]) {
@@ -70,18 +68,6 @@ void TakeSettings(FuzzedDataProvider& in) {
   KeyData.Blocks.push_back(TBlockData{2, false, 2, 3, "[", "]"});
   KeyData.BlockNum = static_cast<int32_t>(KeyData.Blocks.size());
   gRunning = in.ConsumeBool();
-}
-
-// Every key pressed is released: counts per key never stay above zero.
-bool KeysBalanced(const std::vector<RecordedKeyEvent>& events) {
-  std::map<uint8_t, int> down;
-  for (const auto& e : events) {
-    int& n = down[e.vk];
-    n = e.up ? (n > 0 ? n - 1 : 0) : n + 1;
-  }
-  for (const auto& [vk, n] : down)
-    if (n != 0) return false;
-  return true;
 }
 
 }  // namespace

@@ -9,17 +9,11 @@
 #include "settings/IniFile.h"
 #include "settings/Language.h"
 #include "settings/SetupFile.h"
-
-namespace {
-
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-}  // namespace
+#include "tests/fuzz/FuzzChecks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace km27;
+  using fuzz::Check;
   const std::string text(reinterpret_cast<const char*>(data), size);
   IniFile ini(text);
 

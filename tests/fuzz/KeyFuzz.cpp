@@ -11,33 +11,20 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
 
 #include "keyboard/KeyInjection.h"
 #include "keyboard/KeyNotation.h"
 #include "keyboard/KeyOutput.h"
 #include "settings/Define.h"
+#include "tests/fuzz/FuzzChecks.h"
 #include "tests/support/FakeKeyInjector.h"
 
 namespace {
 
 using namespace km27;
-
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-bool KeysBalanced(const std::vector<RecordedKeyEvent>& events) {
-  std::map<uint8_t, int> down;
-  for (const auto& e : events) {
-    int& n = down[e.vk];
-    n = e.up ? (n > 0 ? n - 1 : 0) : n + 1;
-  }
-  for (const auto& [vk, n] : down)
-    if (n != 0) return false;
-  return true;
-}
+using fuzz::Check;
+using fuzz::KeysBalanced;
 
 std::string Flags(FuzzedDataProvider& in) {
   std::string s;

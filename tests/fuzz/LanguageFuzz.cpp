@@ -13,6 +13,7 @@
 
 #include "device/Comm.h"
 #include "settings/Define.h"
+#include "tests/fuzz/FuzzChecks.h"
 #include "settings/FileSystem.h"
 #include "settings/Language.h"
 #include "settings/Messages.h"
@@ -24,10 +25,7 @@
 namespace {
 
 using namespace km27;
-
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
+using fuzz::Check;
 
 // One language file beside the executable, held in memory.
 class OneFile : public IFileSystem {
