@@ -58,14 +58,19 @@ void Component::Rebind(Action*& current, Action* next) {
   if (next) next->clients.push_back(this);
 }
 
-void Control::SetAction(Action* a) {
+void Control::SetCursor(Cursor c) { Assign(cursor_, c, Prop::Cursor); }
+
+void Control::SetAction(Action* a, int links) {
   Rebind(action_, a);
-  if (a) {
-    SetCaption(a->Caption());
-    SetEnabled(a->Enabled());
-    SetVisible(a->Visible());
-  }
+  actionLinks_ = links;
+  if (a) ActionChanged(*a);
   Changed(Prop::Action);
+}
+
+void Control::ActionChanged(const Action& a) {
+  if (actionLinks_ & alCaption) SetCaption(a.Caption());
+  if (actionLinks_ & alEnabled) SetEnabled(a.Enabled());
+  if (actionLinks_ & alVisible) SetVisible(a.Visible());
 }
 
 void Control::Click() {
@@ -394,14 +399,50 @@ void UpDown::UserSetPosition(int p) {
   if (OnChange) OnChange();
 }
 
+// ---- Tool bars ----
+
+int ImageList::Add(const Image& image) {
+  if (image.width != width_ || image.height != height_ ||
+      image.pixels.size() != static_cast<size_t>(width_) * static_cast<size_t>(height_))
+    return -1;
+  images_.push_back(image);
+  return static_cast<int>(images_.size()) - 1;
+}
+
+std::vector<ToolButton*> ToolBar::Buttons() const {
+  std::vector<ToolButton*> buttons;
+  for (Control* c : Children())
+    if (c->GetKind() == Kind::ToolButton) buttons.push_back(static_cast<ToolButton*>(c));
+  return buttons;
+}
+
+void ToolButton::SetImageIndex(int v) { Assign(imageIndex_, v, Prop::ImageIndex); }
+
+void ToolButton::SetDown(bool v) {
+  if (!Assign(down_, v, Prop::Down) || !v || !Grouped) return;
+  // Only one button of a group is down.
+  if (auto* bar = dynamic_cast<ToolBar*>(Parent()))
+    for (ToolButton* other : bar->Buttons())
+      if (other != this && other->Grouped) other->SetDown(false);
+}
+
+void ToolButton::Click() {
+  if (!Enabled()) return;
+  if (Grouped) SetDown(true);
+  Control::Click();
+}
+
+void ToolButton::ActionChanged(const Action& a) {
+  Control::ActionChanged(a);
+  if (ActionLinks() & alImage) SetImageIndex(a.ImageIndex());
+}
+
 // ---- Action ----
 
 void Action::Propagate() {
   for (Component* c : clients) {
     if (auto* ctl = dynamic_cast<Control*>(c)) {
-      ctl->SetCaption(caption_);
-      ctl->SetEnabled(enabled_);
-      ctl->SetVisible(visible_);
+      ctl->ActionChanged(*this);
     } else if (auto* mi = dynamic_cast<MenuItem*>(c)) {
       mi->SetCaption(caption_);
       mi->SetEnabled(enabled_);
@@ -428,6 +469,7 @@ void Action::SetVisible(bool v) {
 void Action::SetImageIndex(int v) {
   imageIndex_ = v;
   Changed(Prop::ImageIndex);
+  Propagate();
 }
 bool Action::Execute() {
   if (!enabled_ || !OnExecute) return false;

@@ -20,14 +20,17 @@ class PopupMenu;
 enum class Kind {
   Form, Label, Button, SpeedButton, Edit, Memo, CheckBox, RadioGroup, GroupBox, ComboBox, ListBox,
   ListView, PageControl, TabSheet, TabControl, UpDown, Panel, Bevel, Shape, Timer, Action,
-  PopupMenu, MenuItem
+  PopupMenu, MenuItem, ToolBar, ToolButton, ImageList
 };
 
 enum class Prop {
   Caption, Hint, ShowHint, Enabled, Visible, Bounds, Font, Color, Checked, Down, Items, ItemIndex,
   Text, Lines, Selection, ReadOnly, MaxLength, Columns, Rows, TabVisible, ActivePage, Range,
-  Position, Action, Interval, ImageIndex, Other
+  Position, Action, Interval, ImageIndex, Cursor, Other
 };
+
+// The mouse pointer over a control.
+enum class Cursor { Default, HandPoint };
 
 struct Rect {
   int left = 0, top = 0, width = 0, height = 0;
@@ -119,10 +122,16 @@ class Control : public Component {
   uint32_t Color() const { return color_; }  // 0x00BBGGRR; 0xFFFFFFFF = default
   void SetColor(uint32_t c);
 
-  // Action binding (buttons, speed buttons, menu items): caption, enabled and
-  // visible follow the action; a click executes it.
+  Cursor GetCursor() const { return cursor_; }
+  void SetCursor(Cursor c);
+
+  // Action binding (buttons, speed buttons, tool buttons): the linked
+  // properties follow the action; a click executes it. A control that keeps
+  // a caption or visibility of its own links only the rest.
+  enum ActionLink { alCaption = 1, alEnabled = 2, alVisible = 4, alImage = 8, alAll = 15 };
   Action* GetAction() const { return action_; }
-  void SetAction(Action* a);
+  void SetAction(Action* a, int links = alAll);
+  int ActionLinks() const { return actionLinks_; }
 
   std::function<void()> OnClick;
 
@@ -140,7 +149,13 @@ class Control : public Component {
   Rect bounds_;
   Font font_;
   uint32_t color_ = 0xFFFFFFFF;
+  Cursor cursor_ = Cursor::Default;
   Action* action_ = nullptr;
+  int actionLinks_ = alAll;
+
+ protected:
+  // The bound action changed (or was just bound): take over the linked properties.
+  virtual void ActionChanged(const Action& a);
 };
 
 class Label : public Control {
@@ -164,6 +179,7 @@ class SpeedButton : public Control {
   void SetDown(bool v);
   int GroupIndex = 0;  // not 0: the button stays down when clicked
   bool AllowAllUp = true;
+  bool Flat = false;   // no border of its own (a link-like button)
   void Click() override;
 
  private:
@@ -393,6 +409,61 @@ class Panel : public Control {
  public:
   Panel(Form* owner, std::string name, Control* parent = nullptr, Kind kind = Kind::Panel)
       : Control(owner, kind, std::move(name), parent) {}
+};
+
+// A picture of a tool bar: width x height pixels, rows from the top, each
+// pixel 0xAARRGGBB (alpha 0: transparent).
+struct Image {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+};
+
+// The pictures a tool bar shows, by index.
+class ImageList : public Component {
+ public:
+  ImageList(Form* owner, std::string name, int width, int height)
+      : Component(owner, Kind::ImageList, std::move(name)), width_(width), height_(height) {}
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  const std::vector<Image>& Images() const { return images_; }
+  // Adds a picture of the list's size; returns its index (-1 for a picture of another size).
+  int Add(const Image& image);
+
+ private:
+  int width_, height_;
+  std::vector<Image> images_;
+};
+
+class ToolButton;
+
+// A row of buttons with pictures and captions, usually bound to actions.
+// Its buttons are the ToolButtons made with the tool bar as their parent.
+class ToolBar : public Control {
+ public:
+  ToolBar(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::ToolBar, std::move(name), parent) {}
+  std::vector<ToolButton*> Buttons() const;
+  ImageList* Images = nullptr;
+  bool ShowCaptions = true;
+  int ButtonWidth = 80, ButtonHeight = 50;
+};
+
+class ToolButton : public Control {
+ public:
+  ToolButton(Form* owner, std::string name, ToolBar* bar) : Control(owner, Kind::ToolButton, std::move(name), bar) {}
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int v);
+  // Pressed in: the one button of its group (Grouped) that shows the current choice.
+  bool Down() const { return down_; }
+  void SetDown(bool v);
+  bool Grouped = false;
+  void Click() override;  // a grouped button goes down, its group's others up
+
+ protected:
+  void ActionChanged(const Action& a) override;
+
+ private:
+  int imageIndex_ = -1;
+  bool down_ = false;
 };
 
 class Action : public Component {

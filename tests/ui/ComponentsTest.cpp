@@ -301,6 +301,72 @@ TEST(Action, BoundControlsAndMenuItemsFollowIt) {
   EXPECT_EQ(tk.events.back().component, "mnuTray");
 }
 
+TEST(Action, LinksCanBeLimitedToSomeProperties) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& act = f.Make<Action>("actHide");
+  auto& spb = f.Make<SpeedButton>("spbHide");
+  act.SetCaption("Hide");
+  spb.SetAction(&act, Control::alCaption | Control::alEnabled);
+  spb.SetVisible(false);  // a visibility of its own
+  act.SetEnabled(false);
+  act.SetCaption("Hide window");
+  EXPECT_EQ(spb.Caption(), "Hide window");
+  EXPECT_FALSE(spb.Enabled());
+  EXPECT_FALSE(spb.Visible());
+  act.SetVisible(true);
+  EXPECT_FALSE(spb.Visible());
+}
+
+TEST(ToolBar, ButtonsFollowTheirActionsAndOneOfAGroupIsDown) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& images = f.Make<ImageList>("imlPages", 2, 2);
+  EXPECT_EQ(images.Add(Image{2, 2, {1, 2, 3, 4}}), 0);
+  EXPECT_EQ(images.Add(Image{3, 2, {1, 2, 3, 4, 5, 6}}), -1);  // not the list's size
+  EXPECT_EQ(images.Add(Image{2, 2, {1, 2}}), -1);              // too few pixels
+  auto& bar = f.Make<ToolBar>("ToolBar1");
+  bar.Images = &images;
+  std::vector<int> ran;
+  std::vector<ToolButton*> buttons;
+  for (int i = 0; i < 3; ++i) {
+    auto& a = f.Make<Action>("act" + std::to_string(i));
+    a.SetCaption("Page " + std::to_string(i));
+    a.SetImageIndex(i);
+    a.OnExecute = [&ran, i] { ran.push_back(i); };
+    auto& b = f.Make<ToolButton>("tbn" + std::to_string(i), &bar);
+    b.Grouped = true;
+    b.SetAction(&a);
+    buttons.push_back(&b);
+  }
+  ASSERT_EQ(bar.Buttons().size(), 3u);
+  EXPECT_EQ(buttons[2]->Caption(), "Page 2");
+  EXPECT_EQ(buttons[2]->ImageIndex(), 2);
+  f.Find<Action>("act1")->SetImageIndex(0);
+  EXPECT_EQ(buttons[1]->ImageIndex(), 0);
+
+  FakeToolkit::Click(f, "tbn1");
+  FakeToolkit::Click(f, "tbn2");
+  EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+  EXPECT_FALSE(buttons[1]->Down());
+  EXPECT_TRUE(buttons[2]->Down());
+  f.Find<Action>("act0")->SetVisible(false);
+  EXPECT_FALSE(buttons[0]->Visible());
+  f.Find<Action>("act0")->SetEnabled(false);
+  FakeToolkit::Click(f, "tbn0");
+  EXPECT_EQ(ran.size(), 2u);
+  EXPECT_TRUE(buttons[2]->Down());
+}
+
+TEST(Control, CursorIsRecorded) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& l = f.Make<Label>("lblURL");
+  l.SetCursor(Cursor::HandPoint);
+  l.SetCursor(Cursor::HandPoint);
+  EXPECT_EQ(tk.CountChanges("frmX", "lblURL", Prop::Cursor), 1u);
+}
+
 TEST(Control, FontIsInheritedUntilSetAndAnchorsDefaultToTopLeft) {
   FakeToolkit tk;
   Form f("frmX");

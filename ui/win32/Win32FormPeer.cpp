@@ -28,6 +28,8 @@ Win32FormPeer::~Win32FormPeer() {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
+  for (auto& item : items_)
+    if (item->images) ImageList_Destroy(item->images);
   for (auto& [key, font] : fonts_) DeleteObject(font);
   for (auto& [color, brush] : brushes_) DeleteObject(brush);
 }
@@ -89,13 +91,16 @@ Win32FormPeer::Item* Win32FormPeer::EnsureItem(Control& c) {
   ApplyAll(*item);
   if (c.GetKind() == Kind::TabSheet && c.Parent())
     if (Item* pc = Find(*c.Parent())) ApplyTabs(*pc);
+  if (c.GetKind() == Kind::ToolButton && c.Parent())
+    if (Item* bar = Find(*c.Parent())) ApplyToolButtons(*bar);
   return item;
 }
 
 void Win32FormPeer::CreateControlWindow(Item& item) {
   Control& c = *item.control;
   WindowSpec spec;
-  if (!ButtonWindowSpec(c, spec) && !EditWindowSpec(c, spec) && !ListWindowSpec(c, spec) && !PageWindowSpec(c, spec))
+  if (!ButtonWindowSpec(c, spec) && !EditWindowSpec(c, spec) && !ListWindowSpec(c, spec) && !PageWindowSpec(c, spec) &&
+      !ToolBarWindowSpec(c, spec))
     return;
   if (!spec.cls) return;  // tab sheets and components without a window
   item.id = nextId_++;
@@ -170,6 +175,9 @@ void Win32FormPeer::ApplyAll(Item& item) {
     case Kind::PageControl:
       ApplyTabs(item);
       break;
+    case Kind::ToolBar:
+      ApplyToolButtons(item);
+      break;
     case Kind::UpDown:
       Apply(item, Prop::Range);
       break;
@@ -184,6 +192,12 @@ void Win32FormPeer::ApplyAll(Item& item) {
 void Win32FormPeer::Apply(Item& item, Prop p) {
   Control& c = *item.control;
   HWND h = item.hwnd;
+  if (c.GetKind() == Kind::ToolButton || (c.GetKind() == Kind::ToolBar && p != Prop::Visible && p != Prop::Bounds)) {
+    // A button is drawn by its bar: the bar is made again.
+    Item* bar = c.GetKind() == Kind::ToolBar ? &item : (c.Parent() ? Find(*c.Parent()) : nullptr);
+    if (bar) ApplyToolButtons(*bar);
+    if (p != Prop::Font) return;
+  }
   ++updating_;
   switch (p) {
     case Prop::Caption:
@@ -502,6 +516,9 @@ LRESULT Win32FormPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // The model decides: a close query may refuse, a dialog only hides.
       Guard([this] { form_.Close(); });
       return 0;
+    case WM_SETCURSOR:
+      if (realized_ && OnSetCursor(reinterpret_cast<HWND>(wp))) return TRUE;
+      break;
     case WM_SIZE:
       if (realized_ && wp != SIZE_MINIMIZED) Layout();
       break;
@@ -570,6 +587,9 @@ void Win32FormPeer::OnCommand(WPARAM wp, LPARAM lp) {
   Item* item = FindWindowItem(ctl);
   if (!item) return;
   switch (item->control->GetKind()) {
+    case Kind::ToolBar:
+      ToolBarCommand(*item, id);
+      break;
     case Kind::Edit:
     case Kind::Memo:
       EditCommand(*item, ctl, code);
@@ -612,6 +632,13 @@ LRESULT Win32FormPeer::OnCtlColor(UINT msg, HDC dc, HWND ctl, bool& handled) {
   int sys = window ? COLOR_WINDOW : COLOR_BTNFACE;
   SetBkColor(dc, GetSysColor(sys));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(sys));
+}
+
+bool Win32FormPeer::OnSetCursor(HWND ctl) {
+  Item* item = FindWindowItem(ctl);
+  if (!item || item->control->GetCursor() != Cursor::HandPoint) return false;
+  SetCursor(LoadCursor(nullptr, IDC_HAND));
+  return true;
 }
 
 }  // namespace km27::ui

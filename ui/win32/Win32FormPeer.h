@@ -7,6 +7,7 @@
 // User* calls and event handlers.
 #include <windows.h>
 #undef MessageBox
+#include <commctrl.h>
 
 #include <map>
 #include <memory>
@@ -58,6 +59,8 @@ class Win32FormPeer : public IFormPeer {
     int id = 0;
     std::vector<HWND> radios;         // a radio group's buttons
     std::vector<TabSheet*> tabs;      // a page control's visible sheets, in tab order
+    std::vector<Control*> buttons;    // a tool bar's buttons, by command id - 1
+    HIMAGELIST images = nullptr;      // a tool bar's pictures
     HFONT font = nullptr;
     size_t mirrored = 0;              // an edit's text length the control holds
   };
@@ -70,6 +73,8 @@ class Win32FormPeer : public IFormPeer {
   bool HasDialogButton(bool isDefault);
   LRESULT OnNotify(NMHDR* nm, bool& handled);
   LRESULT OnCtlColor(UINT msg, HDC dc, HWND ctl, bool& handled);
+  // The pointer over a control that asks for its own; false: the default one.
+  bool OnSetCursor(HWND ctl);
   void CreateFormWindow();
   Item* EnsureItem(Control& c);
   Item* Find(const Component& c);
@@ -127,6 +132,10 @@ class Win32FormPeer : public IFormPeer {
   void ApplyTabIndex(Item& item);
   void ApplyRange(Item& item);
   LRESULT PageNotify(Item& item, NMHDR* nm, bool& handled);
+
+  // ---- tool bars (Win32PeerToolBar.cpp) ----
+  void ApplyToolButtons(Item& item);
+  void ToolBarCommand(Item& item, int id);
 
   Win32Application* app_;
   Form& form_;

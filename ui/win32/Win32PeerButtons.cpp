@@ -23,7 +23,7 @@ bool win32peer::ButtonWindowSpec(Control& c, WindowSpec& spec) {
       return true;
     case Kind::SpeedButton:
       spec.cls = "BUTTON";
-      spec.style = BS_CHECKBOX | BS_PUSHLIKE;
+      spec.style = BS_CHECKBOX | BS_PUSHLIKE | (static_cast<SpeedButton&>(c).Flat ? BS_FLAT : 0);
       return true;
     case Kind::CheckBox:
       spec.cls = "BUTTON";

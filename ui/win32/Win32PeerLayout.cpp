@@ -81,7 +81,10 @@ bool Win32FormPeer::EffectiveVisible(Control& c) {
 void Win32FormPeer::ApplyVisibility() {
   for (auto& item : items_) {
     if (!item->hwnd) continue;
-    int cmd = EffectiveVisible(*item->control) ? SW_SHOWNA : SW_HIDE;
+    bool visible = EffectiveVisible(*item->control);
+    // A page control whose tabs are all hidden shows only its pages.
+    if (item->control->GetKind() == Kind::PageControl && item->tabs.empty()) visible = false;
+    int cmd = visible ? SW_SHOWNA : SW_HIDE;
     ShowWindow(item->hwnd, cmd);
     for (HWND r : item->radios) ShowWindow(r, cmd);
   }
@@ -112,8 +115,11 @@ RECT Win32FormPeer::ControlRect(Control& c, int& dw, int& dh) {
   }
   if (c.GetKind() == Kind::TabSheet) {
     // A sheet fills its page control's display area.
+    // Without a tab to show the sheet takes the whole control (the page
+    // control is then only the frame that holds its pages).
     RECT r{0, 0, pr.right - pr.left, pr.bottom - pr.top};
-    if (Item* pc = p ? Find(*p) : nullptr; pc && pc->hwnd) Send(pc->hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    Item* pc = p ? Find(*p) : nullptr;
+    if (pc && pc->hwnd && !pc->tabs.empty()) Send(pc->hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
     dw = pdw;
     dh = pdh;
     return RECT{pr.left + r.left, pr.top + r.top, pr.left + r.right, pr.top + r.bottom};

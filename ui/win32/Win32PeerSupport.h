@@ -55,6 +55,7 @@ struct WindowSpec {
 bool ButtonWindowSpec(Control& c, WindowSpec& spec);  // labels, buttons, check boxes, groups, panels
 bool EditWindowSpec(Control& c, WindowSpec& spec);    // edits and memos
 bool ListWindowSpec(Control& c, WindowSpec& spec);    // combo boxes, list boxes, list views
-bool PageWindowSpec(Control& c, WindowSpec& spec);    // page and tab controls, up-downs, tool bars
+bool PageWindowSpec(Control& c, WindowSpec& spec);    // page and tab controls, up-downs
+bool ToolBarWindowSpec(Control& c, WindowSpec& spec); // tool bars and their buttons
 
 }  // namespace km27::ui::win32peer

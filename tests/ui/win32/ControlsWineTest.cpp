@@ -303,5 +303,82 @@ TEST_F(Controls, AnchoredControlsFollowTheWindowSize) {
   EXPECT_EQ(p.y, 28);
 }
 
+// A dialog frame: a tool bar bound to actions chooses the pages of a page
+// control whose tabs are hidden; a label asks for the hand pointer.
+TEST(ToolBarFrame, ButtonsRunTheirActionsAndPagesShowWithoutTabs) {
+  Win32Application app;
+  SetApp(&app);
+  {
+    Form f("frmFrame");
+    f.SetCaption("Frame");
+    f.ClientWidth = 300;
+    f.ClientHeight = 200;
+    auto& images = f.Make<ImageList>("imlPages", 16, 16);
+    images.Add(Image{16, 16, std::vector<uint32_t>(256, 0xFF2060C0)});
+    auto& bar = f.Make<ToolBar>("ToolBar1");
+    bar.SetBounds(0, 0, 300, 44);
+    bar.Images = &images;
+    bar.ButtonWidth = 70;
+    bar.ButtonHeight = 40;
+    auto& pages = f.Make<PageControl>("PageControl1");
+    pages.SetBounds(0, 44, 300, 156);
+    auto& tab1 = f.Make<TabSheet>("tab1", &pages);
+    auto& tab2 = f.Make<TabSheet>("tab2", &pages);
+    tab1.SetTabVisible(false);
+    tab2.SetTabVisible(false);
+    auto& onTab2 = f.Make<Label>("lblOnTab2", &tab2);
+    onTab2.SetBounds(10, 10, 100, 16);
+    onTab2.SetCaption("second page");
+    onTab2.SetCursor(Cursor::HandPoint);
+    pages.SetActivePage(&tab1);
+    std::vector<Action*> actions;
+    for (int i = 0; i < 2; ++i) {
+      auto& a = f.Make<Action>("act" + std::to_string(i));
+      a.SetCaption(i == 0 ? "First" : "Second");
+      a.SetImageIndex(0);
+      TabSheet* page = i == 0 ? &tab1 : &tab2;
+      a.OnExecute = [&pages, page] { pages.SetActivePage(page); };
+      auto& b = f.Make<ToolButton>("tbn" + std::to_string(i), &bar);
+      b.Grouped = true;
+      b.SetAction(&a);
+      actions.push_back(&a);
+    }
+    f.Show();
+    app.ProcessMessages();
+    auto* peer = static_cast<Win32FormPeer*>(f.Peer());
+    HWND tb = peer->ControlWindow(bar);
+    ASSERT_NE(tb, nullptr);
+    EXPECT_EQ(SendMessageA(tb, TB_BUTTONCOUNT, 0, 0), 2);
+    EXPECT_FALSE(IsWindowVisible(peer->ControlWindow(pages)));  // no tab to show
+    EXPECT_FALSE(IsWindowVisible(peer->ControlWindow(onTab2)));
+
+    // The bar reports a click on its second button to the form.
+    SendMessageA(peer->Hwnd(), WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), reinterpret_cast<LPARAM>(tb));
+    EXPECT_EQ(pages.ActivePage(), &tab2);
+    EXPECT_TRUE(IsWindowVisible(peer->ControlWindow(onTab2)));
+    EXPECT_TRUE(SendMessageA(tb, TB_ISBUTTONCHECKED, 2, 0));
+    EXPECT_FALSE(SendMessageA(tb, TB_ISBUTTONCHECKED, 1, 0));
+    // The sheet fills the page control's place.
+    RECT lbl;
+    GetWindowRect(peer->ControlWindow(onTab2), &lbl);
+    POINT p{lbl.left, lbl.top};
+    ScreenToClient(peer->Hwnd(), &p);
+    EXPECT_EQ(p.x, 10);
+    EXPECT_EQ(p.y, 54);
+
+    actions[0]->SetVisible(false);
+    EXPECT_TRUE(SendMessageA(tb, TB_ISBUTTONHIDDEN, 1, 0));
+    actions[1]->SetCaption("Other");
+    EXPECT_EQ(SendMessageA(tb, TB_BUTTONCOUNT, 0, 0), 2);
+
+    // Over the label the form sets the hand pointer itself.
+    EXPECT_EQ(SendMessageA(peer->Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(peer->ControlWindow(onTab2)),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              TRUE);
+    EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_HAND));
+  }
+  SetApp(nullptr);
+}
+
 }  // namespace
 }  // namespace km27::ui
