@@ -56,7 +56,13 @@ class TfrmComm : public ui::Form {
   void ApplyPortSettings();
   void SendCommand(const std::string& command);
   void SendData(const ByteString& data);
+  // The next frame that answers a command, or "" after timeoutMs. Card reads
+  // and the reader's events that arrive meanwhile are handled as usual but do
+  // not end the wait.
   ByteString WaitResponse(int32_t timeoutMs);
+  // Whether a frame can be the answer to a command: anything but the frames
+  // the reader sends on its own (the acknowledged codes).
+  static bool IsAnswer(const ByteString& frame);
   bool CheckBcc(const ByteString& frame);
   static ByteString MakeBcc(const ByteString& data, int32_t bccType, int32_t bccStart, int32_t bccByte);
   void CommX1Receive(TCustomCommX& sender, int32_t receiveSize);
@@ -67,12 +73,16 @@ class TfrmComm : public ui::Form {
   // ends by silence. Far above any real frame (a full card read is a few
   // hundred bytes).
   static constexpr size_t kReceiveBufferCap = 64 * 1024;
+  // Bytes of the frame being collected (not ended yet).
+  size_t FrameBytesPending() const { return receiveBuffer_.size(); }
   // Bytes dropped from the frame being collected, and in total.
   size_t DroppedBytes() const { return droppedTotal_; }
   // The byte 0x06 (ACK), 0x15 (NAK) and 0x10 answered to the reader.
   static constexpr char kAck = 0x06;
   static constexpr char kNak = 0x15;
   static constexpr char kNakLimit = 0x10;
+  // How long closing the port waits for an acknowledgement still queued to go out.
+  static constexpr int32_t kAcknowledgeFlushMs = 200;
 
   // ---- decoder and output driver ----
   void DecodeFrame(const ByteString& frame);
@@ -101,6 +111,10 @@ class TfrmComm : public ui::Form {
   static const char* const kTextHeader;
 
  private:
+  void FrameEnded(const ByteString& frame);
+  void Acknowledge(char reply);
+  void DiscardPartialFrame();
+
   std::unique_ptr<TCustomCommX> commX1_;
 
   // Exchange state, touched on the user-interface thread only.
@@ -112,6 +126,10 @@ class TfrmComm : public ui::Form {
   int32_t nakCount_ = 0;
   size_t droppedFrame_ = 0;
   size_t droppedTotal_ = 0;
+  // An ACK or NAK was queued after the last command and may not be out yet:
+  // a command must not clear the output (the reader would send its frame
+  // again and a card would be typed twice).
+  bool acknowledgementQueued_ = false;
 };
 
 // The process's communication window (created at start-up by the shell).

@@ -9,6 +9,7 @@
 #include "common/CodePage.h"
 #include "common/TextHelpers.h"
 #include "device/Comm.h"
+#include "device/FrameSplit.h"
 #include "settings/Define.h"
 #include "settings/Messages.h"
 #include "ui/Application.h"
@@ -44,7 +45,7 @@ unsigned char BccValue(const ByteString& data, size_t first, size_t last, int32_
 
 bool TfrmComm::OpenPort(bool showError) {
   try {
-    CommX1().Close();
+    ClosePort();
     ApplyPortSettings();
     CommX1().ClearTransmit();
     CommX1().ClearReceive();
@@ -56,6 +57,7 @@ bool TfrmComm::OpenPort(bool showError) {
       CommX1().Close();
     } catch (...) {
     }
+    DiscardPartialFrame();
     if (showError) {
       ByteString text = ReplaceAll(gstrSerialConnectError, "<COM>", IntToStr(Serial.Port));
       ui::App().MessageBox(ExpandLineBreaks(text), "", ui::MsgIcon::Warning, ui::MsgButtons::OK);
@@ -64,7 +66,21 @@ bool TfrmComm::OpenPort(bool showError) {
   }
 }
 
-void TfrmComm::ClosePort() { CommX1().Close(); }
+void TfrmComm::ClosePort() {
+  // Closing clears the output: an acknowledgement still queued gets a moment
+  // to go out first, or the reader would send its frame again after a reopen.
+  if (acknowledgementQueued_ && CommX1().IsOpen()) CommX1().FlushTransmit(kAcknowledgeFlushMs);
+  acknowledgementQueued_ = false;
+  CommX1().Close();
+  DiscardPartialFrame();
+}
+
+void TfrmComm::DiscardPartialFrame() {
+  // Bytes from before a close never join a frame of the next session.
+  Timer1->SetInterval(0);
+  receiveBuffer_.clear();
+  droppedFrame_ = 0;
+}
 
 void TfrmComm::ApplyPortSettings() {
   TCustomCommX& port = CommX1();
@@ -113,8 +129,19 @@ void TfrmComm::SendCommand(const std::string& command) {
 void TfrmComm::SendData(const ByteString& data) {
   ByteString out = data + CommFormat.Footer;
   if (Showing()) LogFrame(out, Direction::Sent);
-  CommX1().ClearTransmit();
+  // A command still going out may be cut short; an acknowledgement queued
+  // behind it may not. Once the output is empty nothing is left to cut.
+  if (acknowledgementQueued_ && CommX1().FlushTransmit(0)) acknowledgementQueued_ = false;
+  if (!acknowledgementQueued_) CommX1().ClearTransmit();
   CommX1().WriteString(out);
+}
+
+void TfrmComm::Acknowledge(char reply) {
+  ByteString out = ByteString(1, reply) + CommFormat.Footer;
+  if (Showing()) LogFrame(out, Direction::Sent);
+  // Queued behind whatever is going out, never in its place.
+  CommX1().WriteString(out);
+  acknowledgementQueued_ = true;
 }
 
 // ---- waiting for an answer ----
@@ -223,24 +250,46 @@ void TfrmComm::CommX1Receive(TCustomCommX& sender, int32_t receiveSize) {
   if (ok || !receiveBuffer_.empty()) Timer1->SetInterval(FrameSilenceMs());
 }
 
+bool TfrmComm::IsAnswer(const ByteString& frame) {
+  const size_t at = CommFormat.Header.size();
+  if (frame.size() < at + 2) return true;
+  const ByteString code = frame.substr(at, 2);
+  for (const char* own : kAcknowledgedCodes)
+    if (code == own) return false;
+  return true;
+}
+
 void TfrmComm::Timer1Timer() {
   Timer1->SetInterval(0);
   if (receiveBuffer_.empty()) return;
   // The frame leaves the buffer at once: whatever runs below may pump messages
   // and let the next arrival start a new frame.
-  ByteString frame;
-  frame.swap(receiveBuffer_);
+  ByteString buffer;
+  buffer.swap(receiveBuffer_);
   const size_t dropped = droppedFrame_;
   droppedFrame_ = 0;
 
-  if (Showing()) {
-    LogFrame(frame, Direction::Received);
-    if (dropped > 0) AddMonitorLine("< Receive buffer full: " + IntToStr(static_cast<int64_t>(dropped)) + " bytes dropped >");
+  if (dropped > 0) {
+    if (Showing()) {
+      LogFrame(buffer, Direction::Received);
+      AddMonitorLine("< Receive buffer full: " + IntToStr(static_cast<int64_t>(dropped)) + " bytes dropped >");
+    }
+    FrameEnded(buffer);
+    return;
   }
+  // Frames that came closer together than the silence are still frames of their own.
+  for (const ByteString& frame : SplitFrames(buffer, CommFormat)) {
+    if (Showing()) LogFrame(frame, Direction::Received);
+    FrameEnded(frame);
+  }
+}
 
-  frameArrived_ = true;
-  if (waiting_) response_ = frame;
-  responseDone_ = true;
+void TfrmComm::FrameEnded(const ByteString& frame) {
+  if (waiting_ && IsAnswer(frame)) {
+    response_ = frame;
+    frameArrived_ = true;
+    responseDone_ = true;
+  }
 
   switch (General.ProtocolNo) {
     case 0:
@@ -250,9 +299,9 @@ void TfrmComm::Timer1Timer() {
       if (!CheckBcc(frame)) {
         ++nakCount_;
         if (nakCount_ <= 2) {
-          SendData(ByteString(1, kNak));
+          Acknowledge(kNak);
         } else {
-          SendData(ByteString(1, kNakLimit));
+          Acknowledge(kNakLimit);
           nakCount_ = 0;
         }
         return;
@@ -262,7 +311,7 @@ void TfrmComm::Timer1Timer() {
         const ByteString code = frame.substr(1, 2);
         for (const char* acked : kAcknowledgedCodes) {
           if (code == acked) {
-            SendData(ByteString(1, kAck));
+            Acknowledge(kAck);
             break;
           }
         }
@@ -271,6 +320,9 @@ void TfrmComm::Timer1Timer() {
     default:  // RDLS-1 and any other variant: no check, no answer
       break;
   }
+  // Decoding clears CardData: a read decoded before and not handed on yet
+  // (two frames at one frame end) goes to the output driver first.
+  if (tmrSendKeyData->Enabled()) tmrSendKeyDataTimer();
   DecodeFrame(frame);
 }
 

@@ -130,6 +130,10 @@ class TCustomCommX {
   // Reads up to length bytes; the count read, or -1.
   virtual int32_t Read(char* buffer, int32_t length) = 0;
   virtual void ClearTransmit() = 0;
+  // Waits, without running the message loop, until everything queued for
+  // output has been written or timeoutMs have passed; true when nothing is
+  // left (also on a closed port). With 0 it only tells.
+  virtual bool FlushTransmit(int32_t timeoutMs) = 0;
   virtual void ClearReceive() = 0;
   virtual int32_t InCount() = 0;
   virtual void SetRTS(bool on) = 0;

@@ -516,6 +516,20 @@ void TCommX::ClearTransmit() {
   abort_ = false;
 }
 
+bool TCommX::FlushTransmit(int32_t timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+  for (;;) {
+    if (!IsOpen()) return true;
+    // Written by the thread is not yet sent: the terminal may still hold the bytes.
+    int inDriver = 0;
+    if (ioctl(fd_, TIOCOUTQ, &inDriver) != 0) inDriver = 0;
+    if (PendingBytes() == 0 && inDriver == 0) return true;
+    if (Clock::now() >= deadline) return false;
+    SleepMs(1);
+  }
+}
+
 int32_t TCommX::QueuedBlocks() {
   std::lock_guard<std::mutex> lock(counterLock_);
   return queuedBlocks_;

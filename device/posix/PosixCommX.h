@@ -48,6 +48,7 @@ class TCommX : public TCustomCommX {
   bool Write(const char* data, int32_t length) override;
   int32_t Read(char* buffer, int32_t length) override;
   void ClearTransmit() override;
+  bool FlushTransmit(int32_t timeoutMs) override;
   void ClearReceive() override;
   int32_t InCount() override;
   void SetRTS(bool on) override;

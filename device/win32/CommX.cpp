@@ -367,6 +367,20 @@ void TCommX::ClearTransmit() {
   InterlockedExchange(&trans_->abort, 0);
 }
 
+bool TCommX::FlushTransmit(int32_t timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (!IsOpen()) return true;
+    // Written by the thread is not yet sent: the driver may still hold the bytes.
+    DWORD errors = 0;
+    COMSTAT stat{};
+    const bool driverEmpty = !ClearCommError(handle_, &errors, &stat) || stat.cbOutQue == 0;
+    if (PendingBytes() == 0 && driverEmpty) return true;
+    if (timeoutMs <= 0 || GetTickCount() - start >= static_cast<DWORD>(timeoutMs)) return false;
+    Sleep(1);
+  }
+}
+
 int32_t TCommX::QueuedBlocks() {
   win32::Locked lock(counterLock_);
   return queuedBlocks_;

@@ -67,6 +67,70 @@ TEST_F(PtyTest, LineNoiseLeavesTheEngineWorking) {
   EXPECT_EQ(comm().WaitResponse(1000).substr(0, 3), "\x02VR");
 }
 
+// A swipe that lands on the reader check: the reader sends a card read and
+// the "VR" answer back to back, well inside one frame's silence.
+TEST_F(PtyTest, SwipeLandingOnTheVersionAnswer) {
+  FakeKeyInjector keys;
+  CardData.Tracks = CardData.TrackUse = "1000";
+  KeyData.Terminator = "[ENTER]";
+  KeyData.BlockNum = 1;
+  KeyData.Blocks = {TBlockData{1, true, 0, 0, "", ""}};
+  gRunning = true;
+  FirmwareCheckFailures = 1;
+  ASSERT_EQ(reader.sim->Command("lead swipe 0:4711").substr(0, 2), "OK");
+  comm().SendCommand("VR");
+  const ByteString answer = comm().WaitResponse(1000);
+  EXPECT_EQ(answer.substr(0, 3), "\x02VR");
+  EXPECT_TRUE(comm().CheckBcc(answer));
+  EXPECT_TRUE(reader.tk.PumpUntil([&] { return !keys.Events().empty(); }, 2000));
+  reader.tk.Advance(50);
+  EXPECT_EQ(keys.TypedText(), "4711\r\n");
+  EXPECT_TRUE(reader.SimReceived("\x06"));
+  EXPECT_EQ(comm().NakCount(), 0);
+  EXPECT_EQ(FirmwareCheckFailures, 0);
+  gRunning = false;
+}
+
+// The ACK of a card read is still queued (the line takes nothing for now)
+// when the next command goes out: it must not be thrown away with the
+// output, or the reader sends the read again.
+TEST_F(PtyTest, AcknowledgementQueuedWhenACommandFollowsIsSent) {
+  TCustomCommX& port = comm().CommX1();
+  port.SetTimeOutTrans(30000);
+  port.SetBufLenTrans(32768);
+  ASSERT_EQ(reader.sim->Command("silent on"), "OK silent on");
+  ASSERT_EQ(reader.sim->Command("stall on"), "OK stall on");
+  // More than the pseudo-terminal holds: frames the silent reader ignores.
+  ByteString filler;
+  while (filler.size() < 256 * 1024) filler += ByteString("\x02Z") + ByteString(4000, 'x') + "\x03Y";
+  comm().SendData(filler);
+  ASSERT_FALSE(port.FlushTransmit(200)) << "the line still takes everything";
+  ASSERT_EQ(reader.sim->Command("swipe 0:1").substr(0, 2), "OK");
+  ASSERT_TRUE(reader.tk.PumpUntil([&] { return !reader.statusTexts.empty(); }, 2000));
+  comm().SendCommand("VR");
+  ASSERT_EQ(reader.sim->Command("stall off"), "OK stall off");
+  EXPECT_EQ(reader.sim->Command("wait-rx 06 02 56 52 03 07 10000"), "OK");
+  // Nothing queued was thrown away: all of it, the ACK, then the command.
+  const std::string got = reader.sim->Received();
+  EXPECT_EQ(got.size(), filler.size() + 6);
+  EXPECT_EQ(got.find('\x06'), filler.size());
+}
+
+// The port is opened again (the reader check's reopen) while a frame is
+// half in: the next answer is a frame of its own, not the tail of that one.
+TEST_F(PtyTest, ReopenInTheMiddleOfAFrameSplicesNothing) {
+  Serial.ReciveBuffTime = 1500;  // the half frame cannot end by silence meanwhile
+  ASSERT_EQ(reader.sim->Command("raw 02 43 52 30").substr(0, 2), "OK");
+  ASSERT_TRUE(reader.tk.PumpUntil([&] { return comm().FrameBytesPending() == 4; }, 2000));
+  ASSERT_TRUE(comm().OpenPort(false));
+  EXPECT_EQ(comm().FrameBytesPending(), 0u);
+  comm().SendCommand("VR");
+  const ByteString answer = comm().WaitResponse(4000);
+  EXPECT_EQ(answer.substr(0, 3), "\x02VR");
+  EXPECT_EQ(answer.size(), 21u);
+  EXPECT_EQ(comm().NakCount(), 0);
+}
+
 // A swipe typed through the whole chain: simulator, pseudo-terminal, port
 // layer, engine, decoder, output driver, key-data format, fake injector.
 TEST_F(PtyTest, SwipeBecomesKeyEvents) {

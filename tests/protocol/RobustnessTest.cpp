@@ -61,7 +61,7 @@ TEST_F(RobustnessTest, StreamThatNeverGoesQuietIsBounded) {
 
 TEST_F(RobustnessTest, OneHugeArrivalIsCapped) {
   ByteString huge(200000, '\x1F');
-  ByteString f = Frame("CR0" + huge);
+  ByteString f = Frame("VR0" + huge);
   tk.At(0, [&] { port->Deliver(f); });
   const ByteString got = comm->WaitResponse(1000);
   EXPECT_EQ(got.size(), TfrmComm::kReceiveBufferCap);

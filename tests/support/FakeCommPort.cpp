@@ -19,12 +19,17 @@ void FakeCommPort::Close() {
   if (open_) ++closes;
   open_ = false;
   pending_.clear();
+  // Closing clears the output: what the line did not take is lost.
+  for (size_t i : queued_)
+    if (i < writes.size()) discarded.push_back(writes[i]);
+  queued_.clear();
 }
 
 bool FakeCommPort::Write(const char* data, int32_t length) {
   calls.push_back("Write");
   if (failWrite || length < 0 || (length > 0 && data == nullptr)) return false;
   writes.emplace_back(data ? data : "", static_cast<size_t>(length));
+  if (outputStuck) queued_.push_back(writes.size() - 1);
   return true;
 }
 
@@ -38,7 +43,31 @@ int32_t FakeCommPort::Read(char* buffer, int32_t length) {
   return static_cast<int32_t>(n);
 }
 
-void FakeCommPort::ClearTransmit() { calls.push_back("ClearTransmit"); }
+void FakeCommPort::ClearTransmit() {
+  calls.push_back("ClearTransmit");
+  for (size_t i : queued_)
+    if (i < writes.size()) discarded.push_back(writes[i]);
+  queued_.clear();
+}
+
+bool FakeCommPort::FlushTransmit(int32_t) {
+  calls.push_back("FlushTransmit");
+  if (!outputStuck) queued_.clear();
+  return queued_.empty();
+}
+
+std::vector<ByteString> FakeCommPort::Sent() const {
+  std::vector<ByteString> out = writes;
+  for (const ByteString& d : discarded) {
+    for (auto it = out.begin(); it != out.end(); ++it) {
+      if (*it == d) {
+        out.erase(it);
+        break;
+      }
+    }
+  }
+  return out;
+}
 
 void FakeCommPort::ClearReceive() {
   calls.push_back("ClearReceive");

@@ -9,6 +9,10 @@
 //   TfrmComm comm{std::unique_ptr<TCustomCommX>(port)};
 //   port->Deliver(std::string("\x06", 1));        // OnReceive(*port, 1)
 //   port->writes                                  // {"\x02VR\x03\x07", ...}
+//
+// A line that takes nothing (outputStuck) keeps what is written queued:
+// ClearTransmit then discards it (into `discarded`) and FlushTransmit reports
+// that something is left. Otherwise every write goes out at once.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,6 +31,7 @@ class FakeCommPort : public TCustomCommX {
   bool Write(const char* data, int32_t length) override;
   int32_t Read(char* buffer, int32_t length) override;
   void ClearTransmit() override;
+  bool FlushTransmit(int32_t timeoutMs) override;
   void ClearReceive() override;
   int32_t InCount() override { return static_cast<int32_t>(pending_.size()); }
   void SetRTS(bool on) override;
@@ -43,9 +48,15 @@ class FakeCommPort : public TCustomCommX {
   // Everything written, one item per Write, in order; WrittenBytes joins them.
   std::vector<ByteString> writes;
   ByteString WrittenBytes() const;
+  // Writes that ClearTransmit threw away before they went out, in order.
+  std::vector<ByteString> discarded;
+  // What reached the line: the writes without the discarded ones.
+  std::vector<ByteString> Sent() const;
   void ClearRecord() {
     writes.clear();
     calls.clear();
+    discarded.clear();
+    queued_.clear();
   }
 
   // Operations in order: "Open", "Close", "Write", "Read", "ClearTransmit",
@@ -57,6 +68,7 @@ class FakeCommPort : public TCustomCommX {
   bool failOpen = false;                       // Open raises ECommError
   std::string openError = "Open error.";       // its message
   bool failWrite = false;                      // Write returns false (nothing recorded)
+  bool outputStuck = false;                    // writes stay queued (see above)
   bool failRead = false;                       // Read returns -1 (the bytes stay queued)
   bool throwOnRead = false;                    // Read raises ECommError
   bool cts = true;
@@ -67,6 +79,7 @@ class FakeCommPort : public TCustomCommX {
  private:
   bool open_ = false;
   ByteString pending_;
+  std::vector<size_t> queued_;  // indexes into writes still queued on a stuck line
 };
 
 }  // namespace km27::test

@@ -32,6 +32,7 @@ class StubPort : public TCustomCommX {
   }
   int32_t Read(char*, int32_t) override { return 0; }
   void ClearTransmit() override {}
+  bool FlushTransmit(int32_t) override { return true; }
   void ClearReceive() override {}
   int32_t InCount() override { return 0; }
   void SetRTS(bool) override {}
