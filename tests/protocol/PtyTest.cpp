@@ -77,7 +77,7 @@ TEST_F(PtyTest, SwipeLandingOnTheVersionAnswer) {
   KeyData.Blocks = {TBlockData{1, true, 0, 0, "", ""}};
   gRunning = true;
   FirmwareCheckFailures = 1;
-  ASSERT_EQ(reader.sim->Command("lead swipe 0:4711").substr(0, 2), "OK");
+  ASSERT_EQ(reader.sim->Command("before VR swipe 0:4711").substr(0, 2), "OK");
   comm().SendCommand("VR");
   const ByteString answer = comm().WaitResponse(1000);
   EXPECT_EQ(answer.substr(0, 3), "\x02VR");
