@@ -15,6 +15,7 @@
 #include <string>
 
 #include "shell/CoolTrayIcon.h"
+#include "shell/TrayIconIds.h"
 #include "ui/Form.h"
 
 namespace km27 {
@@ -74,9 +75,9 @@ class TfrmMain : public ui::Form {
   ui::Timer* tmrCheckConnect;  // 1500 ms, connection check while converting
 
   TCoolTrayIcon& CoolTrayIcon1() { return *coolTrayIcon1_; }
-  // Icon ids of the tray icon's list (resources of the executable).
-  static constexpr int kStoppedIcon = 101;  // index 0
-  static constexpr int kRunningIcon = 102;  // index 1
+  // Icon ids of the tray icon's list (icon resources of the executable).
+  static constexpr int kStoppedIcon = KM27_ICON_TRAY_STOPPED;  // index 0
+  static constexpr int kRunningIcon = KM27_ICON_TRAY_RUNNING;  // index 1
   static constexpr const char* kApplicationTitle = "KM-27 Serial to Key Software";
 
   // The other windows this one drives, set by the program's entry once they

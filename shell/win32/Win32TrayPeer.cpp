@@ -85,48 +85,13 @@ class TrayHandler {
   HWND hwnd_ = nullptr;
 };
 
-// A small stand-in icon when the executable has no icon of that id: a card
-// reader's slot on grey (stopped) or green (any other id).
-HICON DrawnIcon(int id) {
-  const int n = 16;
-  BYTE andMask[n * n / 8];
-  std::memset(andMask, 0, sizeof andMask);
-  std::vector<DWORD> bits(n * n, 0);
-  DWORD fill = (id % 2 == 1) ? 0xFF808080u : 0xFF20A020u;
-  for (int y = 0; y < n; ++y)
-    for (int x = 0; x < n; ++x) {
-      bool border = x == 0 || y == 0 || x == n - 1 || y == n - 1;
-      bool slot = y >= 6 && y <= 8 && x >= 3 && x <= 12;
-      bits[static_cast<size_t>(y * n + x)] = border ? 0xFF000000u : slot ? 0xFFFFFFFFu : fill;
-    }
-  HDC dc = GetDC(nullptr);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = n;
-  bi.bmiHeader.biHeight = -n;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  HBITMAP color = CreateDIBitmap(dc, &bi.bmiHeader, CBM_INIT, bits.data(), &bi, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, dc);
-  HBITMAP mask = CreateBitmap(n, n, 1, 1, andMask);
-  ICONINFO ii{};
-  ii.fIcon = TRUE;
-  ii.hbmColor = color;
-  ii.hbmMask = mask;
-  HICON icon = CreateIconIndirect(&ii);
-  DeleteObject(color);
-  DeleteObject(mask);
-  return icon;
-}
-
 class Win32TrayPeer : public ITrayPeer {
  public:
   explicit Win32TrayPeer(TCoolTrayIcon& icon) : id_(TrayHandler::Get().Register(icon)) {}
 
   ~Win32TrayPeer() override {
     for (auto& [id, h] : icons_)
-      if (h.drawn) DestroyIcon(h.handle);
+      if (h.owned) DestroyIcon(h.handle);
     TrayHandler::Get().Unregister(id_);
   }
 
@@ -196,19 +161,15 @@ class Win32TrayPeer : public ITrayPeer {
  private:
   struct IconHandle {
     HICON handle = nullptr;
-    bool drawn = false;
+    bool owned = false;  // loaded for this icon; the stock icon is shared
   };
 
   HICON IconFor(int id) {
     auto it = icons_.find(id);
     if (it != icons_.end()) return it->second.handle;
     IconHandle h;
-    h.handle = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    if (!h.handle) {
-      h.handle = DrawnIcon(id);
-      h.drawn = true;
-    }
+    h.handle = LoadTrayIcon(id);
+    h.owned = h.handle && h.handle != StockTrayIcon();
     icons_[id] = h;
     return h.handle;
   }
@@ -248,6 +209,16 @@ class Win32TrayPeer : public ITrayPeer {
 };
 
 }  // namespace
+
+HICON StockTrayIcon() { return LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION)); }
+
+HICON LoadTrayIcon(int id) {
+  // The notification area shows small icons; the .ico holds one for each
+  // common display scaling, and LoadImage picks the size asked for.
+  HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  return icon ? icon : StockTrayIcon();
+}
 
 HWND TrayHandlerWindow() { return TrayHandler::Get().Window(); }
 

@@ -12,6 +12,12 @@ namespace km27 {
 // Makes every tray icon created from now on use the Windows notification area.
 void InstallWin32TrayPeer();
 
+// The icon of that resource id of the executable (shell/TrayIconIds.h) at
+// the notification area's size, for the caller to destroy; the shared
+// StockTrayIcon when the executable has no icon of that id.
+HICON LoadTrayIcon(int id);
+HICON StockTrayIcon();
+
 // The hidden window that receives the callback messages of every tray icon
 // (nullptr while there is no icon). Icon ids count from 1 in creation order
 // while the window lives.

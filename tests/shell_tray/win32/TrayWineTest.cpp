@@ -1,11 +1,13 @@
 // The tray icon in Wine's notification area: the shell accepts the record,
 // the callback message reaches the component with the keys held, and the
-// icon comes back after the shell forgot it ("TaskbarCreated").
+// icon comes back after the shell forgot it ("TaskbarCreated"), and the icons
+// come from the program's resources at the notification area's size.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "shell/CoolTrayIcon.h"
+#include "shell/TrayIconIds.h"
 #include "shell/win32/Win32TrayPeer.h"
 
 namespace km27 {
@@ -28,7 +30,7 @@ class TrayWine : public ::testing::Test {
   TrayWine() {
     InstallWin32TrayPeer();
     tray = std::make_unique<TCoolTrayIcon>(nullptr);
-    tray->SetIconList({101, 102});
+    tray->SetIconList({KM27_ICON_TRAY_STOPPED, KM27_ICON_TRAY_RUNNING});
     tray->SetHint("KM-27 Serial to Key Software");
     tray->SetIconVisible(true);
   }
@@ -57,7 +59,7 @@ TEST_F(TrayWine, TaskbarCreatedBringsTheIconBack) {
   EXPECT_FALSE(ShellHasIcon());
   SendMessageA(TrayHandlerWindow(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   EXPECT_TRUE(ShellHasIcon());
-  EXPECT_EQ(tray->Data().icon, 101);
+  EXPECT_EQ(tray->Data().icon, KM27_ICON_TRAY_STOPPED);
   EXPECT_EQ(tray->Data().tip, "KM-27 Serial to Key Software");
 }
 
@@ -90,6 +92,25 @@ TEST_F(TrayWine, CallbackMessageReportsTheKeysHeld) {
   PostMessageA(TrayHandlerWindow(), WM_TRAYNOTIFY, 999, WM_RBUTTONDOWN);  // not our icon
   Pump(100);
   EXPECT_EQ(downs, 2);
+}
+
+TEST(TrayIcons, LoadFromTheProgramAtTheSmallIconSize) {
+  for (int id : {KM27_ICON_TRAY_STOPPED, KM27_ICON_TRAY_RUNNING}) {
+    HICON icon = LoadTrayIcon(id);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_NE(icon, StockTrayIcon()) << id;
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP bm{};
+    GetObjectA(info.hbmColor, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, GetSystemMetrics(SM_CXSMICON)) << id;
+    EXPECT_EQ(bm.bmHeight, GetSystemMetrics(SM_CYSMICON)) << id;
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(icon);
+  }
+  // An id the program has no icon for still shows something.
+  EXPECT_EQ(LoadTrayIcon(999), StockTrayIcon());
 }
 
 }  // namespace
