@@ -145,6 +145,35 @@ e2e_start_km27() {
   E2E_PIDS+=($E2E_KM27)
 }
 
+# e2e_wait_main_window <seconds>: waits until KM27.exe shows its main window.
+e2e_wait_main_window() {
+  for _ in $(seq 1 $(($1 * 10))); do
+    winctl visible TfrmMain 'ORVANE KM-27' && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_wait_ended <seconds>: waits until the KM27.exe started last has ended.
+e2e_wait_ended() {
+  for _ in $(seq 1 $(($1 * 10))); do
+    kill -0 "$E2E_KM27" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_close_main_window: closes the main window as a user would, answers OK
+# to the question before ending and waits until KM27.exe has ended.
+e2e_close_main_window() {
+  local box
+  winctl close TfrmMain 'ORVANE KM-27'
+  box=$(winctl box '*' 10000) || e2e_fail "no question before ending"
+  echo "$box" | grep -q 'Finish KM-27?' || e2e_fail "unexpected question: $box"
+  winctl boxok '*'
+  e2e_wait_ended 10 || e2e_fail "KM27.exe still running after OK"
+}
+
 # Waits until the converter runs: the start-up check's "VR" reaches the reader.
 e2e_wait_converting() {
   sim wait-rx 02 56 52 15000 | grep -q '^OK' || e2e_fail "KM27.exe never asked the reader for its version"

@@ -14,11 +14,7 @@ e2e_settings 34 101
 sed -i 's/^AutoStart=1/AutoStart=0/' "$E2E_WORK/KM27.ini"
 e2e_reader 34
 e2e_start_km27
-for _ in $(seq 1 100); do
-  winctl visible TfrmMain 'ORVANE KM-27' && break
-  sleep 0.1
-done
-winctl visible TfrmMain 'ORVANE KM-27' || e2e_fail "the main window is not shown without auto start"
+e2e_wait_main_window 10 || e2e_fail "the main window is not shown without auto start"
 sleep 0.5
 shot main
 
