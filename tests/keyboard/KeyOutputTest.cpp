@@ -9,27 +9,14 @@
 
 #include "keyboard/KeyInjection.h"
 #include "settings/Define.h"
+#include "tests/keyboard/Blocks.h"
 #include "tests/support/FakeKeyInjector.h"
 
 namespace km27 {
 namespace {
 
-TBlockData AllOf(int track, std::string header = "", std::string footer = "") {
-  TBlockData b;
-  b.Track = track;
-  b.AllData = true;
-  b.BlockHeader = std::move(header);
-  b.BlockFooter = std::move(footer);
-  return b;
-}
-
-TBlockData PartOf(int track, int start, int digit, std::string header = "", std::string footer = "") {
-  TBlockData b = AllOf(track, std::move(header), std::move(footer));
-  b.AllData = false;
-  b.Start = start;
-  b.Digit = digit;
-  return b;
-}
+using test::AllOf;
+using test::PartOf;
 
 class SendKeyDataTest : public ::testing::Test {
  protected:

@@ -12,21 +12,14 @@
 #include "keyboard/KeyNotation.h"
 #include "keyboard/KeyOutput.h"
 #include "settings/Define.h"
+#include "tests/keyboard/Blocks.h"
 #include "tests/support/FakeKeyInjector.h"
 
 namespace km27 {
 namespace {
 
-TBlockData Block(int track, bool all, int start, int digit, std::string header, std::string footer) {
-  TBlockData b;
-  b.Track = track;
-  b.AllData = all;
-  b.Start = start;
-  b.Digit = digit;
-  b.BlockHeader = std::move(header);
-  b.BlockFooter = std::move(footer);
-  return b;
-}
+using test::AllOf;
+using test::PartOf;
 
 class GuideExample : public ::testing::Test {
  protected:
@@ -61,32 +54,31 @@ class GuideExample : public ::testing::Test {
 };
 
 TEST_F(GuideExample, OneTrackAndEnter) {
-  Format("0100", "", "", "[ENTER]", {Block(2, true, 0, 0, "", "")});
+  Format("0100", "", "", "[ENTER]", {AllOf(2)});
   EXPECT_EQ(Swipe({{"", ""}, {"0", "6011000990139424"}}), "6011000990139424\r\n");
 }
 
 TEST_F(GuideExample, HeaderBlocksSeparatorAndTerminator) {
-  Format("1100", "H", "/", "[ENTER]", {Block(1, true, 0, 0, "a", "."), Block(2, false, 3, 4, "b", "")});
+  Format("1100", "H", "/", "[ENTER]", {AllOf(1, "a", "."), PartOf(2, 3, 4, "b")});
   EXPECT_EQ(Swipe({{"0", "4900123456789"}, {"0", "1234567890"}}), "Ha4900123456789./b3456\r\n");
 }
 
 TEST_F(GuideExample, OneFieldPerTrackKeepsItsColumnAfterAReadError) {
-  Format("1110", "", "[TAB]", "[ENTER]",
-         {Block(1, true, 0, 0, "", ""), Block(2, true, 0, 0, "", ""), Block(3, true, 0, 0, "", "")});
+  Format("1110", "", "[TAB]", "[ENTER]", {AllOf(1), AllOf(2), AllOf(3)});
   EXPECT_EQ(Swipe({{"0", "JOHN SMITH"}, {"0", "4242"}, {"0", "007"}}), "JOHN SMITH\t4242\t007\r\n");
   EXPECT_EQ(Swipe({{"0", "JOHN SMITH"}, {"3", ""}, {"0", "007"}}), "JOHN SMITH\t\t007\r\n");
   EXPECT_EQ(Swipe({{"1", ""}, {"3", ""}, {"2", ""}}), "");  // nothing read well: nothing at all
 }
 
 TEST_F(GuideExample, BlockPartsBeyondTheData) {
-  Format("1000", "", "", "", {Block(1, false, 5, 4, "", "")});
+  Format("1000", "", "", "", {PartOf(1, 5, 4)});
   EXPECT_EQ(Swipe({{"0", "1234567"}}), "567");
-  Format("1000", "", "", "", {Block(1, false, 8, 4, "<", ">")});
+  Format("1000", "", "", "", {PartOf(1, 8, 4, "<", ">")});
   EXPECT_EQ(Swipe({{"0", "1234567"}}), "<>");
 }
 
 TEST_F(GuideExample, KeyChords) {
-  Format("1000", "([CTRL]a)", "", "([ALT]s)", {Block(1, true, 0, 0, "", "")});
+  Format("1000", "([CTRL]a)", "", "([ALT]s)", {AllOf(1)});
   Swipe({{"0", "7"}});
   EXPECT_EQ(fake.Describe(), "+CTRL +A -A -CTRL +7 -7 +ALT +S -S -ALT");
 }
