@@ -58,6 +58,19 @@ TEST(NumberedReads, CarryTheirIndexAndOnlyLettersAndDigits) {
   EXPECT_EQ(NumberedReadIndex("X000012"), -1);
 }
 
+TEST_F(ScenarioTest, LongReadsAreCheckedOverAllTheirBytes) {
+  // 302 bytes before the check: one over the first (length mod 256) of
+  // them only would leave most of the read unchecked.
+  const std::string body = "CR00" + std::string(296, 'A');
+  Do("swipe 0:" + std::string(296, 'A'));
+  const std::string frame = reader.TakeDue(now);
+  ASSERT_EQ(frame.size(), 303u);
+  unsigned char x = 0;
+  for (size_t i = 1; i + 1 < frame.size(); ++i) x ^= static_cast<unsigned char>(frame[i]);
+  EXPECT_EQ(static_cast<unsigned char>(frame.back()), x);
+  EXPECT_EQ(frame, BuildFrame(body, options.format));
+}
+
 TEST_F(ScenarioTest, SwipesGoOutAtTheirRateInOrder) {
   EXPECT_EQ(Do("swipes 3 100 seed=5"), "OK swipes 3");
   EXPECT_EQ(reader.TakeDue(0), Card(5, 0));

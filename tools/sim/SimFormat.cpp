@@ -16,8 +16,10 @@ int HexDigit(char c) {
 }  // namespace
 
 std::string MakeBcc(const std::string& data, const FrameFormat& f) {
+  // Every byte from bccStart on, however long the frame: the host checks
+  // long card reads (more than 255 bytes) over all of their bytes too.
   unsigned value = 0;
-  size_t n = data.size() % 256;
+  size_t n = data.size();
   if (f.bccStart >= 1 && n >= static_cast<size_t>(f.bccStart)) {
     for (size_t i = static_cast<size_t>(f.bccStart); i <= n; ++i) {
       unsigned char b = static_cast<unsigned char>(data[i - 1]);
