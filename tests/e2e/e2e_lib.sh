@@ -41,12 +41,16 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-# e2e_settings <port> <connection check>: KM27.ini with the wizard completed,
-# auto start, no parity (Linux pseudo-terminals refuse parity settings, so
-# Wine cannot open the port with any) and a key-data format of two tracks:
+# e2e_settings <port> <connection check> [plain]: KM27.ini with the wizard
+# completed, auto start, no parity (Linux pseudo-terminals refuse parity
+# settings, so Wine cannot open the port with any) and a key-data format of
+# two tracks:
 #   header "H", track 1 whole as "a" data ".", separator "/",
-#   track 2 characters 3 to 6 as "b" data, terminator Enter.
+#   track 2 characters 3 to 6 as "b" data, terminator Enter;
+# with "plain": track 1 whole, "/", track 2 whole, Enter (one line per read).
 e2e_settings() {
+  local header=H h1=a f1=. h2=b all2=0 start2=3 digit2=4
+  if [ "${3:-}" = plain ]; then header= h1= f1= h2= all2=1 start2=0 digit2=0; fi
   cp "$E2E_BIN/KM27.exe" "$E2E_BIN/KM27.ni" "$E2E_BIN/English.rlf" "$E2E_WORK/"
   cat >"$E2E_WORK/KM27.ini" <<EOF
 [General]
@@ -84,26 +88,26 @@ TrackUse=1100
 SingleTrack=0
 
 [KeyData]
-Header=H
+Header=$header
 TrackSeparator=/
 Terminator=[ENTER]
 BlockNum=2
 
 [BlockData:1]
-BlockHeader=a
-BlockFooter=.
+BlockHeader=$h1
+BlockFooter=$f1
 Track=1
 Start=0
 Digit=0
 AllData=1
 
 [BlockData:2]
-BlockHeader=b
+BlockHeader=$h2
 BlockFooter=
 Track=2
-Start=3
-Digit=4
-AllData=0
+Start=$start2
+Digit=$digit2
+AllData=$all2
 
 [TargetWindow]
 CheckHWND=0

@@ -15,6 +15,7 @@
 //                                                  caption, then the texts of its controls
 //   winctl boxok <caption|*>                       presses the message box's OK button
 //   winctl foreground                              prints class<TAB>title of the foreground window
+//   winctl click <class> <title|*> <control text>  presses the window's child button with that text
 #include <windows.h>
 
 #include <cstdio>
@@ -46,7 +47,8 @@ int Usage() {
   std::fprintf(stderr,
                "usage: winctl wait|gone <class> <title|*> <ms> | close|text|visible|children <class> [title|*]\n"
                "       | post <class> <title|*> <msg> <wparam> <lparam> | count <class>\n"
-               "       | box <caption|*> <ms> | boxok <caption|*> | foreground\n");
+               "       | box <caption|*> <ms> | boxok <caption|*> | foreground\n"
+               "       | click <class> <title|*> <control text>\n");
   return 2;
 }
 
@@ -76,6 +78,18 @@ BOOL CALLBACK PrintChild(HWND w, LPARAM) {
 }
 
 HWND FindBox(const char* caption) { return Find("#32770", caption); }
+
+struct ChildByText {
+  std::string text;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindChildByText(HWND w, LPARAM lp) {
+  auto* c = reinterpret_cast<ChildByText*>(lp);
+  if (TextOf(w) != c->text) return TRUE;
+  c->found = w;
+  return FALSE;
+}
 
 }  // namespace
 
@@ -141,6 +155,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::strcmp(cmd, "visible") == 0) return IsWindowVisible(w) ? 0 : 1;
+  if (std::strcmp(cmd, "click") == 0) {
+    if (argc < 5) return Usage();
+    ChildByText c;
+    c.text = argv[4];
+    EnumChildWindows(w, FindChildByText, reinterpret_cast<LPARAM>(&c));
+    if (!c.found || !IsWindowEnabled(c.found)) return 1;
+    return PostMessageA(c.found, BM_CLICK, 0, 0) ? 0 : 1;
+  }
   if (std::strcmp(cmd, "children") == 0) {
     EnumChildWindows(w, PrintChild, 0);
     return 0;
