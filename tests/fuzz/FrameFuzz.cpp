@@ -1,14 +1,18 @@
 // libFuzzer target: the frame path. Under frame settings taken from the input,
 // bytes reach the communication window in pieces with pauses between them,
 // some while a command waits for its answer and some across a reopen of the
-// port; the frame timer, the receive buffer, the block check, ACK and NAK, the
-// decoder, the monitor and the key output run as in the program (fake port,
-// virtual clock, fake keyboard).
+// port; the frame timer, the receive buffer, the splitting of frames that
+// came too close together, the block check, ACK and NAK, the decoder, the
+// monitor and the key output run as in the program (fake port, virtual
+// clock, fake keyboard).
 //
 // Nothing may crash or hang; a frame built with MakeBcc passes CheckBcc (one
-// or two check bytes); what goes back to the reader is a command that was
-// sent or a single ACK, NAK or 0x10 (each with the footer); a decoded read
-// never holds more than arrived; and every key pressed is released again.
+// or two check bytes); frames built that way and sent back to back are split
+// into exactly those frames, and any buffer splits into pieces that join up
+// to it again, each a bare ACK or NAK or a frame that passes its check; what
+// goes back to the reader is a command that was sent or a single ACK, NAK or
+// 0x10 (each with the footer); a decoded read never holds more than arrived;
+// and every key pressed is released again.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -19,6 +23,7 @@
 
 #include "common/CodePage.h"
 #include "device/Comm.h"
+#include "device/FrameSplit.h"
 #include "keyboard/KeyInjection.h"
 #include "settings/Define.h"
 #include "tests/fuzz/FuzzChecks.h"
@@ -90,6 +95,39 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // One raw byte or two hex characters are the layouts a check has; with
     // any other BCCByte the program's own frames are not meant to pass.
     if (CommFormat.BCCByte == 1 || CommFormat.BCCByte == 2) Check(probe.CheckBcc(frame));
+
+    // Well-formed frames back to back come apart at their boundaries. A body
+    // that held the end code could end its frame early, so it holds none.
+    std::vector<ByteString> frames;
+    ByteString joined;
+    for (size_t k = in.ConsumeIntegralInRange<size_t>(0, 4); k > 0; --k) {
+      ByteString b = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(2, 30));
+      if (!CommFormat.EndCode.empty()) std::erase(b, CommFormat.EndCode[0]);
+      if (b.size() < 2) b = "CR";
+      ByteString f = CommFormat.Header + b + CommFormat.EndCode;
+      f += TfrmComm::MakeBcc(f, CommFormat.BCCType, CommFormat.BCCStart, CommFormat.BCCByte) + CommFormat.Footer;
+      frames.push_back(f);
+      joined += f;
+    }
+    const bool splittable = !CommFormat.Header.empty() && !CommFormat.EndCode.empty() &&
+                            (CommFormat.BCCByte == 1 || CommFormat.BCCByte == 2);
+    if (frames.size() >= 2 && splittable) Check(SplitFrames(joined, CommFormat) == frames);
+
+    // Any buffer: the pieces join up to it; several pieces are each a bare
+    // acknowledgement or a frame that passes its check (one or two check
+    // bytes: with any other BCCByte no frame passes the check).
+    const ByteString buffer = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 200)) + joined;
+    const std::vector<ByteString> pieces = SplitFrames(buffer, CommFormat);
+    ByteString again;
+    for (const ByteString& p : pieces) again += p;
+    Check(again == buffer);
+    if (pieces.size() > 1 && splittable) {
+      for (const ByteString& p : pieces) {
+        const bool bare = p.size() == 1 && (p[0] == TfrmComm::kAck || p[0] == TfrmComm::kNak);
+        const ByteString beforeFooter = p.substr(0, p.size() - std::min(p.size(), CommFormat.Footer.size()));
+        Check(bare || probe.CheckBcc(beforeFooter));
+      }
+    }
   }
 
   auto* port = new test::FakeCommPort;

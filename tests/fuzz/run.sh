@@ -32,6 +32,7 @@ max_len() {
   case "$1" in
     ini) echo 16384 ;;
     language) echo 8192 ;;
+    frame) echo 1024 ;;
     *) echo 2048 ;;
   esac
 }

@@ -7,9 +7,9 @@
 # comes back, Start is pressed and the converter reaches the reader again.
 # KM27.exe's handles, threads, windows and working set after the first cycle
 # and at the end may not grow. Prints the figures.
-#   wine_cycles.sh [open cycles] [replug cycles]     (default 20 2; the figures run 1000 100)
+#   wine_cycles.sh [open cycles] [replug cycles]     (default 15 2; the figures run 1000 100)
 source "$(dirname "$0")/soak_lib.sh"
-opens=${1:-20}
+opens=${1:-15}
 replugs=${2:-2}
 # Growth of KM27.exe that is still no leak (Wine and the C runtime keep a
 # few handles and pages of their own as they go).

@@ -9,11 +9,11 @@
 #    longest tracks 1 and 2 of a card);
 #  - CPU time of KM27.exe while idle for <idle s> (only the reader checks wake it);
 #  - its working set, and the size of KM27.exe.
-#   wine_figures.sh [short reads] [long reads] [idle s]     (default 10 2 5; the figures run 200 20 60)
+#   wine_figures.sh [short reads] [long reads] [idle s]     (default 8 2 3; the figures run 200 20 60)
 source "$(dirname "$0")/soak_lib.sh"
-short=${1:-10}
+short=${1:-8}
 long=${2:-2}
-idle=${3:-5}
+idle=${3:-3}
 
 e2e_settings 39 101 plain
 e2e_reader 39

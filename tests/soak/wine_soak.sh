@@ -5,9 +5,9 @@
 # taking the typed lines. What arrived is judged byte for byte against what
 # was sent (km27_soak --check): no read lost, duplicated or garbled, and the
 # converter still running at the end. Prints the figures.
-#   wine_soak.sh [reads] [gap ms]     (default 100 reads 150-400 ms apart; the figures run 1000)
+#   wine_soak.sh [reads] [gap ms]     (default 60 reads 150-400 ms apart; the figures run 1000)
 source "$(dirname "$0")/soak_lib.sh"
-reads=${1:-100}
+reads=${1:-60}
 gap=${2:-150-400}
 seed=${SOAK_SEED:-7}
 
