@@ -87,6 +87,8 @@ class TfrmComm : public ui::Form {
   // ---- decoder and output driver ----
   void DecodeFrame(const ByteString& frame);
   void tmrSendKeyDataTimer();
+  // The port stopped taking output (see TCustomCommX::OnFailure).
+  std::function<void()> OnPortFailed;
   // Where status texts of decoded frames go (the main window's lblResponse).
   std::function<void(const std::string&)> OnStatusText;
   // The wizard and the read data dialog; nullptr: neither exists.

@@ -98,12 +98,19 @@ TfrmComm::TfrmComm(std::unique_ptr<TCustomCommX> port) : ui::Form("frmComm"), co
   Timer1->OnTimer = [this] { Timer1Timer(); };
   tmrSendKeyData->OnTimer = [this] { tmrSendKeyDataTimer(); };
   OnShow = [this] { FormShow(); };
-  if (commX1_)
+  if (commX1_) {
     commX1_->OnReceive = [this](TCustomCommX& sender, int32_t size) { CommX1Receive(sender, size); };
+    commX1_->OnFailure = [this](TCustomCommX&) {
+      if (OnPortFailed) OnPortFailed();
+    };
+  }
 }
 
 TfrmComm::~TfrmComm() {
-  if (commX1_) commX1_->OnReceive = nullptr;
+  if (commX1_) {
+    commX1_->OnReceive = nullptr;
+    commX1_->OnFailure = nullptr;
+  }
 }
 
 void TfrmComm::LogFrame(const ByteString& data, Direction dir) {

@@ -144,6 +144,10 @@ class TCustomCommX {
   std::function<void(TCustomCommX& sender, int32_t receiveSize)> OnReceive;
   std::function<void(TCustomCommX& sender)> OnBreak;
   std::function<void(TCustomCommX& sender, uint32_t errorState)> OnError;
+  // The port stopped taking output: a write that the driver neither finished
+  // nor gave up was left to it. Told once per open; the port is of no use
+  // until it is opened again.
+  std::function<void(TCustomCommX& sender)> OnFailure;
 
  private:
   template <typename T>

@@ -52,6 +52,9 @@ bool SpeedOf(int32_t rate, speed_t& out) {
 
 enum DeliveryKind { kDeliverReceive, kDeliverBreak, kDeliverError };
 
+// How soon bytes that a handler left unread are told again.
+constexpr int kBackupNoticeMs = 50;
+
 }  // namespace
 
 void SetSerialDeviceDirectory(const std::string& directory) {
@@ -87,6 +90,11 @@ struct ReceiveSession {
   serial_icounter_struct counts{};
   bool haveCounts = false;
 #endif
+
+  bool Queued() {
+    std::lock_guard<std::mutex> lock(inputMutex);
+    return !input.empty();
+  }
 
   ~ReceiveSession() {
     if (fd >= 0) ::close(fd);
@@ -147,8 +155,15 @@ struct ReceiveSession {
     while (!s->terminated) {
       // Once the device is gone only the wake-up is watched: no busy loop on a hung-up line.
       pollfd p[2] = {{lost ? -1 : s->fd, POLLIN, 0}, {s->wake[0], POLLIN, 0}};
-      if (poll(p, 2, -1) < 0 && errno != EINTR) break;
+      // Bytes already taken from the device but not read by the handler
+      // would never come again as an arrival: they are told again shortly.
+      const int r = poll(p, 2, s->Queued() ? kBackupNoticeMs : -1);
+      if (r < 0 && errno != EINTR) break;
       if (s->terminated) break;
+      if (r == 0) {
+        if (s->Queued()) s->Notify(s, kDeliverReceive, 0);
+        continue;
+      }
       if (p[1].revents) {
         char drain[64];
         while (::read(s->wake[0], drain, sizeof drain) > 0) {
@@ -344,7 +359,14 @@ void TCommX::StartThreads() {
 }
 
 void TCommX::Close() {
-  if (!IsOpen()) return;
+  // A Close re-entered from a timer while this one lets notifications
+  // through finds the port on its way out: nothing more to do.
+  if (!IsOpen() || closing_) return;
+  closing_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{closing_};
   SetDTR(false);
   SetRTS(false);
   ClearTransmit();
@@ -364,9 +386,12 @@ void TCommX::Close() {
     (void)!::write(s->wake[1], &one, 1);
   }
   if (receiveThread_.joinable()) {
-    if (delivering_ > 0) {
+    if (delivering_ > 0 || !s) {
       // Closed from inside a notification: the thread waits for this very
-      // call to return, so it is left to end on its own.
+      // call to return, so it is left to end on its own. It keeps a
+      // duplicate of the device until then, which must not keep an Open
+      // right after from getting the device.
+      ioctl(fd_, TIOCNXCL);
       receiveThread_.detach();
     } else {
       // The thread may be waiting for the user-interface thread to take a
@@ -569,11 +594,15 @@ int32_t TCommX::Read(char* buffer, int32_t length) {
   for (;;) {
     {
       std::lock_guard<std::mutex> lock(s->inputMutex);
-      // Bytes still in the driver come after those the receive thread took.
-      if (s->input.size() < static_cast<size_t>(length)) {
+      // Bytes still in the driver come after those the receive thread took;
+      // only what was asked for is taken, the rest stays where the receive
+      // thread sees it arrive.
+      while (s->input.size() < static_cast<size_t>(length)) {
         char buf[4096];
-        ssize_t n;
-        while ((n = ::read(fd_, buf, sizeof buf)) > 0) s->input.append(buf, static_cast<size_t>(n));
+        const size_t want = std::min(sizeof buf, static_cast<size_t>(length) - s->input.size());
+        const ssize_t n = ::read(fd_, buf, want);
+        if (n <= 0) break;
+        s->input.append(buf, static_cast<size_t>(n));
       }
       if (!s->input.empty() || length == 0) {
         size_t n = std::min(s->input.size(), static_cast<size_t>(length));

@@ -109,6 +109,7 @@ class TCommX : public TCustomCommX {
   std::shared_ptr<posix_comm::ReceiveSession> receive_;
   std::thread receiveThread_;
   int delivering_ = 0;  // notifications running on the user-interface thread
+  bool closing_ = false;
   friend struct posix_comm::ReceiveSession;
 };
 

@@ -30,12 +30,24 @@ void PumpOnce() {
   }
 }
 
-// Waits for a thread to end while letting through the messages it may be
-// sending to this thread's windows (notifications that now find the port closed).
-void WaitForThread(HANDLE thread) {
+// How long Close waits for a worker thread to end, and ClearTransmit for the
+// output to empty; a thread that takes longer is left to end on its own.
+constexpr DWORD kThreadEndMs = 3000;
+constexpr DWORD kClearTransmitMs = 3000;
+// How long Write waits for the transmit queue to move before the port counts as failed.
+constexpr DWORD kQueueStallGraceMs = 5000;
+
+// Waits at most ms for a thread to end while letting through the messages it
+// may be sending to this thread's windows (notifications that now find the
+// port closed). True when it ended.
+bool WaitForThread(HANDLE thread, DWORD ms) {
+  const DWORD start = GetTickCount();
   for (;;) {
-    DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
-    if (r != WAIT_OBJECT_0 + 1) return;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= ms) return false;
+    DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, ms - elapsed, QS_SENDMESSAGE);
+    if (r == WAIT_OBJECT_0) return true;
+    if (r != WAIT_OBJECT_0 + 1) return false;
     MSG m;
     PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
@@ -72,7 +84,7 @@ TCommX::~TCommX() {
 }
 
 LRESULT CALLBACK TCommX::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message >= CM_COMM_RECEIVE && message <= CM_COMM_ERROR) {
+  if (message >= CM_COMM_RECEIVE && message <= CM_COMM_FAILED) {
     auto* self = reinterpret_cast<TCommX*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self) return self->Notification(message, wParam, lParam);
     return 0;
@@ -87,7 +99,12 @@ LRESULT TCommX::Notification(UINT message, WPARAM, LPARAM lParam) {
     ~Leave() { --n; }
   } leave{delivering_};
   if (!IsOpen()) return 0;
-  if (message == CM_COMM_RECEIVE) {
+  if (message == CM_COMM_FAILED) {
+    // Once per open, and never for a session that has ended since.
+    if (lParam != session_ || failureReported_) return 0;
+    failureReported_ = true;
+    if (OnFailure) OnFailure(*this);
+  } else if (message == CM_COMM_RECEIVE) {
     if (!OnReceive) return 0;
     int32_t n = InCount();
     if (n != 0) OnReceive(*this, n);
@@ -104,6 +121,11 @@ LRESULT TCommX::Notification(UINT message, WPARAM, LPARAM lParam) {
 // The transmit thread switches the line itself in the half-duplex modes.
 void TCommX::FlowCtrlStored() {
   if (trans_) trans_->flowCtrl = flowCtrl_;
+}
+
+// The transmit thread bounds its waits by the write time-out.
+void TCommX::TimeOutsStored() {
+  if (trans_) trans_->timeOutTrans = timeOutTrans_;
 }
 
 DWORD TCommX::FlowFlags(TCommFlowCtrls flow) {
@@ -184,16 +206,19 @@ void TCommX::ApplyBuffers() {
 
 void TCommX::Open() {
   if (IsOpen()) throw ECommError(msg::kOpen);
+  // Closed from inside a notification: the receive thread lets go of its
+  // handle of the port once released from it.
+  if (leavingReceiveThread_.Valid()) {
+    WaitForThread(leavingReceiveThread_.Get(), kThreadEndMs);
+    leavingReceiveThread_.Reset();
+  }
   std::string name = "\\\\.\\COM" + std::to_string(portNo_);
   HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_FLAG_OVERLAPPED, nullptr);
   if (h == INVALID_HANDLE_VALUE) throw ECommError(msg::kOpen);
   handle_ = h;
-  {
-    win32::Locked lock(counterLock_);
-    pendingBytes_ = 0;
-    queuedBlocks_ = 0;
-  }
+  ++session_;
+  failureReported_ = false;
   try {
     ApplyBuffers();
     PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
@@ -226,11 +251,13 @@ void TCommX::StartThreads() {
   HANDLE th = nullptr;
   DWORD tid = 0;
   if (trans && transPort && ready.Valid()) {
-    trans->owner = this;
     trans->port = transPort;
     trans->window = window_;
     trans->queueReady = ready.Get();
+    trans->driver = driver;
+    trans->session = session_;
     trans->flowCtrl = flowCtrl_;
+    trans->timeOutTrans = timeOutTrans_;
     th = CreateThread(nullptr, 0, &TCommTransThread::Execute, trans, CREATE_SUSPENDED, &tid);
   }
   if (!th) {
@@ -256,7 +283,7 @@ void TCommX::StartThreads() {
     receive->port = receivePort;
     receive->window = window_;
     receive->wake = wake;
-    rh = CreateThread(nullptr, 0, &TCommReceiveThread::Execute, receive, CREATE_SUSPENDED, nullptr);
+    rh = CreateThread(nullptr, 0, &TCommReceiveThread::Execute, receive, CREATE_SUSPENDED, &receiveThreadId_);
   }
   if (!rh) {
     delete receive;
@@ -274,9 +301,11 @@ void TCommX::StopThreads() {
   if (trans_) {
     InterlockedExchange(&trans_->terminated, 1);
     PostThreadMessageA(transThreadId_, CM_TRANS_WAKE, 0, 0);
-    // The transmit thread never waits for this thread, so it can be waited for.
-    WaitForSingleObject(transThread_.Get(), INFINITE);
-    trans_ = nullptr;  // freed itself
+    // It never waits for this thread, so it can be waited for; one that does
+    // not end in time keeps what it shares with this component.
+    WaitForSingleObject(transThread_.Get(), kThreadEndMs);
+    trans_->Release();
+    trans_ = nullptr;
   }
   transThread_.Reset();
   transThreadId_ = 0;
@@ -284,12 +313,23 @@ void TCommX::StopThreads() {
     InterlockedExchange(&receive_->terminated, 1);
     receive_ = nullptr;  // frees itself once it sees the flag
     SetEvent(receiveWake_.Get());
-    // Inside one of its notifications the thread waits for this very call
-    // to return: it then ends on its own, with its own handles.
-    if (delivering_ == 0) WaitForThread(receiveThread_.Get());
+    if (delivering_ == 0) {
+      WaitForThread(receiveThread_.Get(), kThreadEndMs);
+    } else {
+      // Inside one of its notifications the thread waits for this very call
+      // to return. Released now, it ends and lets go of the port, so that an
+      // Open right after (the reader check's reopen) finds the port free.
+      if (InSendMessage()) ReplyMessage(0);
+      leavingReceiveThread_ = std::move(receiveThread_);
+    }
   }
   receiveThread_.Reset();
   receiveWake_.Reset();
+}
+
+void TCommX::ReportFailure() {
+  if (trans_) InterlockedExchange(&trans_->stuck, 1);
+  PostMessageA(window_, CM_COMM_FAILED, 0, session_);
 }
 
 void TCommX::Close() {
@@ -313,14 +353,24 @@ bool TCommX::Write(const char* data, int32_t length) {
   if (length <= 0) return length == 0;
   if (!data) return false;
   int32_t done = 0;
+  int32_t lastQueued = -1;
+  DWORD stalledSince = 0;
   while (done < length) {
     if (!IsOpen() || !trans_) return false;
     int32_t queued;
     {
-      win32::Locked lock(counterLock_);
-      queued = queuedBlocks_;
+      win32::Locked lock(trans_->counterLock);
+      queued = trans_->queuedBlocks;
     }
     if (queued > 31) {
+      // A queue that does not move at all is a port that takes nothing.
+      if (queued != lastQueued) {
+        lastQueued = queued;
+        stalledSince = GetTickCount();
+      } else if (GetTickCount() - stalledSince >= static_cast<DWORD>(std::max(timeOutTrans_, 0)) + kQueueStallGraceMs) {
+        ReportFailure();
+        return false;
+      }
       PumpOnce();
       Sleep(1);
       continue;
@@ -331,16 +381,16 @@ bool TCommX::Write(const char* data, int32_t length) {
     if (!block) return false;  // the caller learns that not everything was queued
     std::memcpy(block, data + done, static_cast<size_t>(chunk));
     {
-      win32::Locked lock(counterLock_);
-      pendingBytes_ += chunk;
-      ++queuedBlocks_;
+      win32::Locked lock(trans_->counterLock);
+      trans_->pendingBytes += chunk;
+      ++trans_->queuedBlocks;
     }
     if (!PostThreadMessageA(transThreadId_, CM_TRANS_BLOCK, static_cast<WPARAM>(chunk),
                             reinterpret_cast<LPARAM>(block))) {
       delete[] block;
-      win32::Locked lock(counterLock_);
-      pendingBytes_ -= chunk;
-      --queuedBlocks_;
+      win32::Locked lock(trans_->counterLock);
+      trans_->pendingBytes -= chunk;
+      --trans_->queuedBlocks;
       return false;
     }
     done += chunk;
@@ -351,18 +401,24 @@ bool TCommX::Write(const char* data, int32_t length) {
 void TCommX::ClearTransmit() {
   if (!IsOpen()) return;
   if (!trans_) {
-    PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+    driver.purge(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
     return;
   }
   InterlockedExchange(&trans_->abort, 1);
+  // The transmit thread gives up a write the driver keeps within its own
+  // bounds; this wait is bounded all the same (a thread stuck in the driver).
+  const DWORD start = GetTickCount();
   for (;;) {
-    {
-      win32::Locked lock(writeLock_);
-      PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+    if (trans_->writeLock.TryEnter()) {
+      driver.purge(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+      trans_->writeLock.Leave();
     }
     Sleep(1);
-    win32::Locked lock(counterLock_);
-    if (pendingBytes_ == 0) break;
+    if (PendingBytes() == 0) break;
+    if (GetTickCount() - start >= kClearTransmitMs) {
+      ReportFailure();
+      break;
+    }
   }
   InterlockedExchange(&trans_->abort, 0);
 }
@@ -382,13 +438,15 @@ bool TCommX::FlushTransmit(int32_t timeoutMs) {
 }
 
 int32_t TCommX::QueuedBlocks() {
-  win32::Locked lock(counterLock_);
-  return queuedBlocks_;
+  if (!trans_) return 0;
+  win32::Locked lock(trans_->counterLock);
+  return trans_->queuedBlocks;
 }
 
 int32_t TCommX::PendingBytes() {
-  win32::Locked lock(counterLock_);
-  return pendingBytes_;
+  if (!trans_) return 0;
+  win32::Locked lock(trans_->counterLock);
+  return trans_->pendingBytes;
 }
 
 // ---- receive ----
@@ -407,6 +465,7 @@ void ReportLineErrors(HANDLE port, HWND window, bool post) {
 
 int32_t TCommX::Read(char* buffer, int32_t length) {
   if (!IsOpen() || !receive_ || !buffer || length < 0) return -1;
+  const LPARAM session = session_;
   readOverlapped_ = OVERLAPPED{};
   readOverlapped_.hEvent = readEvent_.Get();
   DWORD n = 0;
@@ -418,7 +477,8 @@ int32_t TCommX::Read(char* buffer, int32_t length) {
       if (GetLastError() != ERROR_IO_INCOMPLETE) break;
       PumpOnce();
       Sleep(1);
-      if (!IsOpen() || !receive_) return -1;
+      // Closed meanwhile, or closed and opened again: this read is gone with its port.
+      if (!IsOpen() || !receive_ || session_ != session) return -1;
     }
   }
   ReportLineErrors(handle_, window_, false);

@@ -9,19 +9,9 @@
 
 #include "device/CommX.h"
 #include "device/win32/CommXHandles.h"
+#include "device/win32/CommXThreads.h"
 
 namespace km27 {
-
-// Private messages of the hidden window.
-constexpr UINT CM_COMM_RECEIVE = 0x0500;
-constexpr UINT CM_COMM_BREAK = 0x0501;
-constexpr UINT CM_COMM_ERROR = 0x0502;
-// Thread messages of the transmit thread.
-constexpr UINT CM_TRANS_BLOCK = 0x0500;  // wParam byte count, lParam block (the thread frees it)
-constexpr UINT CM_TRANS_WAKE = 0x0501;
-
-struct TCommTransThread;
-struct TCommReceiveThread;
 
 class TCommX : public TCustomCommX {
  public:
@@ -51,6 +41,10 @@ class TCommX : public TCustomCommX {
   // Blocks handed to the transmit thread and bytes of them not yet written.
   int32_t QueuedBlocks();
   int32_t PendingBytes();
+  // The receive thread's id while open (0 while closed).
+  DWORD ReceiveThreadId() const { return receive_ ? receiveThreadId_ : 0; }
+  // How the threads end a write early; set before Open (tests play a stuck driver).
+  TCommDriverCalls driver;
   // The DCB as last read and modified (for tests of the flag word and limits).
   const DCB& Dcb() const { return dcb_; }
 
@@ -58,11 +52,11 @@ class TCommX : public TCustomCommX {
   static DWORD FlowFlags(TCommFlowCtrls flow);
 
  private:
-  friend struct TCommTransThread;
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Notification(UINT msg, WPARAM wParam, LPARAM lParam);
 
   void FlowCtrlStored() override;
+  void TimeOutsStored() override;
   void ApplyBitRate() override;
   void ApplyCharSize() override;
   void ApplyParity() override;
@@ -75,23 +69,27 @@ class TCommX : public TCustomCommX {
   void CommitDcb(const char* message);
   void StartThreads();
   void StopThreads();
+  // Tells OnFailure (once per open), from whichever thread noticed it.
+  void ReportFailure();
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   HWND window_ = nullptr;
   DCB dcb_{};
-  win32::CriticalSection writeLock_;    // around each start of a write and each purge of the output
-  win32::CriticalSection counterLock_;  // pendingBytes_ and queuedBlocks_
-  int32_t pendingBytes_ = 0;
-  int32_t queuedBlocks_ = 0;
   win32::OwnedHandle readEvent_;
   OVERLAPPED readOverlapped_{};
+  LPARAM session_ = 0;            // counts the opens; failures of an earlier one are stale
+  bool failureReported_ = false;  // OnFailure was told in this session
 
-  TCommTransThread* trans_ = nullptr;
+  TCommTransThread* trans_ = nullptr;  // one reference, given up in StopThreads
   win32::OwnedHandle transThread_;
   DWORD transThreadId_ = 0;
   TCommReceiveThread* receive_ = nullptr;  // null once told to end
   win32::OwnedHandle receiveThread_;
+  DWORD receiveThreadId_ = 0;
   win32::OwnedHandle receiveWake_;
+  // A receive thread told to end from inside its own notification: the next
+  // Open waits for it to let go of the port.
+  win32::OwnedHandle leavingReceiveThread_;
   int delivering_ = 0;  // notifications running on the user-interface thread
 };
 

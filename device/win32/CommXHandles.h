@@ -12,6 +12,7 @@ class CriticalSection {
   CriticalSection(const CriticalSection&) = delete;
   CriticalSection& operator=(const CriticalSection&) = delete;
   void Enter() { EnterCriticalSection(&cs_); }
+  bool TryEnter() { return TryEnterCriticalSection(&cs_) != FALSE; }
   void Leave() { LeaveCriticalSection(&cs_); }
 
  private:

@@ -1,16 +1,31 @@
 #include "device/win32/CommXThreads.h"
 
-#include "device/win32/CommX.h"
-
 namespace km27 {
+
+namespace {
+
+// A write the driver does not end by its own time-out gets this much longer;
+// once cancelled it gets kCancelGraceMs to end before it is left to the driver.
+constexpr DWORD kWriteGraceMs = 2000;
+constexpr DWORD kCancelGraceMs = 1000;
+
+}  // namespace
 
 // ---- transmit thread ----
 
 DWORD WINAPI TCommTransThread::Execute(LPVOID self) {
   auto* t = static_cast<TCommTransThread*>(self);
   t->Run();
-  delete t;
+  t->Release();
   return 0;
+}
+
+void TCommTransThread::Release() {
+  if (InterlockedDecrement(&refs) == 0) delete this;
+}
+
+void TCommTransThread::Fail() {
+  if (InterlockedExchange(&stuck, 1) == 0) PostMessageA(window, CM_COMM_FAILED, 0, session);
 }
 
 void TCommTransThread::SwitchLine(bool raise) {
@@ -26,36 +41,51 @@ void TCommTransThread::SwitchLine(bool raise) {
   }
 }
 
-void TCommTransThread::WriteBlock(const char* data, DWORD size) {
-  OVERLAPPED ov{};
-  ov.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (!ov.hEvent) return;
+// False when the driver kept the write: the block and the overlapped record
+// stay with it and must not be freed.
+bool TCommTransThread::WriteBlock(const char* data, DWORD size) {
+  auto* ov = new OVERLAPPED{};
+  ov->hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!ov->hEvent) {
+    delete ov;
+    return true;
+  }
   while (size > 0) {
-    ResetEvent(ov.hEvent);
-    ov.Offset = ov.OffsetHigh = 0;
+    ResetEvent(ov->hEvent);
+    ov->Offset = ov->OffsetHigh = 0;
     DWORD written = 0;
     BOOL ok;
     {
-      win32::Locked lock(owner->writeLock_);
-      ok = WriteFile(port, data, size, &written, &ov);
+      win32::Locked lock(writeLock);
+      ok = WriteFile(port, data, size, &written, ov);
     }
     if (ok) break;
     if (GetLastError() != ERROR_IO_PENDING) {
       ReportLineErrors(port, window, true);
       break;
     }
-    // Waits in slices: a purge or Close cancels the write instead of waiting
-    // for a port that no longer takes anything, and a completion whose event
-    // went missing (seen under Wine) is still noticed.
+    // Waits in slices, so that a purge, Close or a completion whose event
+    // went missing (seen under Wine) is noticed. A write that outlives the
+    // driver's time-out, or that is to stop, is cancelled; one that does not
+    // end even then is left to the driver, and the port counts as failed.
+    const DWORD start = GetTickCount();
+    const DWORD limit = static_cast<DWORD>(timeOutTrans > 0 ? timeOutTrans : 0) + kWriteGraceMs;
+    bool cancelled = false;
+    DWORD cancelledAt = 0;
     BOOL done;
     for (;;) {
-      WaitForSingleObject(ov.hEvent, 50);
+      WaitForSingleObject(ov->hEvent, 50);
       written = 0;
-      done = GetOverlappedResult(port, &ov, &written, FALSE);
+      done = GetOverlappedResult(port, ov, &written, FALSE);
       if (done || GetLastError() != ERROR_IO_INCOMPLETE) break;
-      if (abort || terminated) {
-        CancelIo(port);
-        WaitForSingleObject(ov.hEvent, 1000);
+      const DWORD now = GetTickCount();
+      if (!cancelled && (abort || terminated || now - start >= limit)) {
+        driver.cancel(port);
+        cancelled = true;
+        cancelledAt = now;
+      } else if (cancelled && now - cancelledAt >= kCancelGraceMs) {
+        Fail();
+        return false;
       }
     }
     if (done) break;
@@ -67,7 +97,9 @@ void TCommTransThread::WriteBlock(const char* data, DWORD size) {
     data += written;
     size -= written;
   }
-  CloseHandle(ov.hEvent);
+  CloseHandle(ov->hEvent);
+  delete ov;
+  return true;
 }
 
 void TCommTransThread::Run() {
@@ -81,27 +113,31 @@ void TCommTransThread::Run() {
       if (msg.hwnd != nullptr || msg.message != CM_TRANS_BLOCK) continue;
       char* block = reinterpret_cast<char*>(msg.lParam);
       DWORD size = static_cast<DWORD>(msg.wParam);
-      if (!abort && !terminated) {
+      bool release = true;
+      // Once a write was left to the driver the port takes nothing more:
+      // later blocks are only counted off.
+      if (!abort && !terminated && !stuck) {
         if (!lineRaised) {
           lineRaised = true;
           SwitchLine(true);
         }
-        WriteBlock(block, size);
+        release = WriteBlock(block, size);
       }
-      delete[] block;
-      win32::Locked lock(owner->counterLock_);
-      owner->pendingBytes_ -= static_cast<int32_t>(size);
-      if (owner->pendingBytes_ < 0) owner->pendingBytes_ = 0;
-      if (owner->queuedBlocks_ > 0) --owner->queuedBlocks_;
+      if (release) delete[] block;
+      win32::Locked lock(counterLock);
+      pendingBytes -= static_cast<int32_t>(size);
+      if (pendingBytes < 0) pendingBytes = 0;
+      if (queuedBlocks > 0) --queuedBlocks;
     }
-    if (lineRaised) SwitchLine(false);
+    if (lineRaised && !stuck) SwitchLine(false);
   }
   // Blocks still queued belong to this thread: free them.
   while (PeekMessageA(&msg, nullptr, CM_TRANS_BLOCK, CM_TRANS_BLOCK, PM_REMOVE)) {
     if (msg.hwnd == nullptr) delete[] reinterpret_cast<char*>(msg.lParam);
   }
-  Sleep(100);
+  // A write left to the driver ends when the last handle of the port closes.
   CloseHandle(port);
+  Sleep(100);
 }
 
 // ---- receive thread ----
@@ -183,9 +219,9 @@ void TCommReceiveThread::Run() {
     COMSTAT stat{};
     ClearCommError(port, &e, &stat);
     errors |= e & kCommLineErrors;
-    if (errors) SendMessageA(window, CM_COMM_ERROR, 0, static_cast<LPARAM>(errors));
-    if (events & EV_BREAK) SendMessageA(window, CM_COMM_BREAK, 0, static_cast<LPARAM>(events));
-    if (events & EV_RXCHAR) SendMessageA(window, CM_COMM_RECEIVE, 0, 0);
+    if (errors) Send(CM_COMM_ERROR, static_cast<LPARAM>(errors));
+    if (events & EV_BREAK) Send(CM_COMM_BREAK, static_cast<LPARAM>(events));
+    if (events & EV_RXCHAR) Send(CM_COMM_RECEIVE, 0);
   }
   // An empty mask ends a wait still pending; the overlapped record must
   // outlive it.
@@ -195,9 +231,15 @@ void TCommReceiveThread::Run() {
     for (int i = 0; i < 50 && !HasOverlappedIoCompleted(&ov); ++i) WaitForSingleObject(wake, 10);
   }
   if (!pending || HasOverlappedIoCompleted(&ov)) delete wait;
+  // The port first: a Close inside a notification opens it again at once.
+  CloseHandle(port);
   Sleep(100);
   CloseHandle(wake);
-  CloseHandle(port);
+}
+
+void TCommReceiveThread::Send(UINT message, LPARAM lParam) {
+  // Told to end (possibly by the very notification before): nothing more.
+  if (!terminated) SendMessageA(window, message, 0, lParam);
 }
 
 }  // namespace km27

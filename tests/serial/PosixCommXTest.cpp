@@ -312,15 +312,71 @@ TEST_F(PosixPort, BadInputFromTheLine) {
   sim->Command("flood off");
 }
 
-TEST_F(PosixPort, CloseFromInsideANotification) {
+// The reader check's reopen from inside a notification: closed and opened
+// again before the notification returns.
+TEST_F(PosixPort, CloseAndOpenInsideANotification) {
   StartSim();
   port.Open();
-  port.OnReceive = [](TCustomCommX& sender, int32_t) { sender.Close(); };
+  bool done = false, reopened = false;
+  port.OnReceive = [&](TCustomCommX& sender, int32_t) {
+    if (done) return;
+    done = true;
+    sender.Close();
+    try {
+      sender.Open();
+      reopened = true;
+    } catch (const ECommError&) {
+    }
+  };
   sim->Command("raw 06");
-  EXPECT_TRUE(toolkit.PumpUntil([&] { return !port.IsOpen(); }, 3000));
-  port.OnReceive = nullptr;
-  port.Open();  // the port opens again: the old receive thread let go of it
+  ASSERT_TRUE(toolkit.PumpUntil([&] { return done; }, 3000));
+  EXPECT_TRUE(reopened);
   EXPECT_TRUE(port.IsOpen());
+  port.OnReceive = [this](TCustomCommX& sender, int32_t size) {
+    std::string buf(static_cast<size_t>(size), '\0');
+    int32_t n = sender.Read(buf.data(), size);
+    if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
+  };
+  ASSERT_TRUE(port.WriteString(kVr));
+  EXPECT_TRUE(ReceiveAtLeast(21));
+}
+
+// Close lets notifications through while the receive thread waits to hand
+// one over; a timer that closes the port again meanwhile finds it closing.
+TEST_F(PosixPort, CloseReenteredWhileTheFirstCloseWaits) {
+  StartSim();
+  port.Open();
+  sim->Command("raw 06");
+  // The arrival waits for the user-interface thread, which does not pump yet.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (toolkit.PendingSync() == 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_GT(toolkit.PendingSync(), 0u);
+  int inner = 0;
+  toolkit.At(0, [&] {
+    ++inner;
+    port.Close();
+  });
+  port.Close();
+  EXPECT_EQ(inner, 1);
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_EQ(receiveCalls, 0) << "the notification found the port closing";
+  port.Open();
+  EXPECT_TRUE(port.IsOpen());
+}
+
+// A handler that reads less than there is: the rest is told again, not left
+// behind until the next byte arrives.
+TEST_F(PosixPort, BytesAHandlerLeavesUnreadAreToldAgain) {
+  StartSim();
+  port.OnReceive = [this](TCustomCommX& sender, int32_t) {
+    char c;
+    if (sender.Read(&c, 1) == 1) received += c;
+  };
+  port.Open();
+  ASSERT_EQ(sim->Command("raw 41 42 43 44"), "OK 41 42 43 44");
+  EXPECT_TRUE(ReceiveAtLeast(4));
+  EXPECT_EQ(received, "ABCD");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "device/win32/CommX.h"
@@ -63,6 +64,7 @@ class WinePort : public ::testing::Test {
       if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
     };
     sim.Command("silent off");
+    sim.Command("stall off");
     sim.Command("clear");
   }
   bool ReceiveAtLeast(size_t n, DWORD ms = 5000) {
@@ -195,23 +197,113 @@ TEST_F(WinePort, CloseAndReopen) {
   EXPECT_TRUE(ReceiveAtLeast(21));
 }
 
-TEST_F(WinePort, CloseFromInsideANotification) {
+// The reader check's reopen from inside a notification: the port is closed
+// and opened again before the notification returns, at once.
+TEST_F(WinePort, CloseAndOpenInsideANotification) {
   port.Open();
-  port.OnReceive = [](TCustomCommX& sender, int32_t) { sender.Close(); };
+  bool done = false, reopened = false, oldThreadGone = false;
+  std::string error;
+  port.OnReceive = [&](TCustomCommX&, int32_t) {
+    if (done) return;
+    done = true;
+    const DWORD oldThread = port.ReceiveThreadId();
+    port.Close();
+    try {
+      port.Open();
+      reopened = true;
+    } catch (const ECommError& e) {
+      error = e.what();
+    }
+    // The old receive thread has let go of the port by now. (Wine would
+    // open the port even while it still held it; Windows would not.)
+    HANDLE t = OpenThread(SYNCHRONIZE, FALSE, oldThread);
+    oldThreadGone = !t || WaitForSingleObject(t, 0) == WAIT_OBJECT_0;
+    if (t) CloseHandle(t);
+  };
   sim.Command("raw 06");
-  EXPECT_TRUE(PumpUntil([&] { return !port.IsOpen(); }, 5000));
-  port.OnReceive = nullptr;
-  // The receive thread let go of the port once the notification returned.
-  EXPECT_TRUE(PumpUntil(
-      [&] {
-        try {
-          port.Open();
-          return true;
-        } catch (const ECommError&) {
-          return false;
-        }
-      },
-      3000));
+  ASSERT_TRUE(PumpUntil([&] { return done; }, 5000));
+  EXPECT_TRUE(reopened) << error;
+  EXPECT_TRUE(oldThreadGone);
+  ASSERT_TRUE(port.IsOpen());
+  port.OnReceive = [this](TCustomCommX& sender, int32_t size) {
+    std::string buf(static_cast<size_t>(size), '\0');
+    int32_t n = sender.Read(buf.data(), size);
+    if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
+  };
+  ASSERT_TRUE(port.WriteString(kVr));
+  EXPECT_TRUE(ReceiveAtLeast(21));
+}
+
+// A driver that never ends a write early: a purge and a cancel do not reach
+// it, and it has no time-out of its own (CTS held low, a stuck driver).
+BOOL WINAPI IgnorePurge(HANDLE, DWORD) { return TRUE; }
+BOOL WINAPI IgnoreCancel(HANDLE) { return TRUE; }
+
+void PlayStuckDriver(TCommX& p) {
+  p.driver.purge = &IgnorePurge;
+  p.driver.cancel = &IgnoreCancel;
+  p.SetTimeOutTrans(0);
+  p.SetFlowCtrl(cfcRtsCts);
+  p.SetBufLenTrans(65536);
+}
+
+// Writes more than the line takes while the reader reads nothing, and lets
+// the first write go pending.
+void FillTheLine(TCommX& p) {
+  const std::string data(4 * 65536, 'x');
+  ASSERT_TRUE(p.Write(data.data(), static_cast<int32_t>(data.size())));
+  PumpUntil([] { return false; }, 300);
+  ASSERT_GT(p.PendingBytes(), 0);
+}
+
+TEST_F(WinePort, WriteThatNeverCompletesCannotHoldUpTheProgram) {
+  PlayStuckDriver(port);
+  int failures = 0;
+  port.OnFailure = [&](TCustomCommX&) { ++failures; };
+  ASSERT_EQ(sim.Command("stall on"), "OK stall on");
+  port.Open();
+  FillTheLine(port);
+
+  DWORD t0 = GetTickCount();
+  port.ClearTransmit();  // what a command does before it is written
+  std::printf("[ benchmark ] ClearTransmit on a stuck write took %lu ms\n", GetTickCount() - t0);
+  EXPECT_EQ(port.PendingBytes(), 0);
+  // Told once, however much more goes nowhere.
+  EXPECT_TRUE(PumpUntil([&] { return failures > 0; }, 5000));
+  EXPECT_TRUE(port.WriteString(kVr));
+  port.ClearTransmit();
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(failures, 1);
+
+  t0 = GetTickCount();
+  port.Close();  // Stop
+  std::printf("[ benchmark ] Close with a stuck write took %lu ms\n", GetTickCount() - t0);
+  EXPECT_FALSE(port.IsOpen());
+
+  // The reader takes its input again: the port opens and works as before.
+  ASSERT_EQ(sim.Command("stall off"), "OK stall off");
+  port.driver = TCommDriverCalls{};
+  port.SetTimeOutTrans(3000);
+  port.Open();
+  ASSERT_TRUE(port.WriteString(kVr));
+  EXPECT_TRUE(ReceiveAtLeast(21));
+  EXPECT_EQ(failures, 1);
+}
+
+TEST_F(WinePort, ProgramEndsWithAWriteThatNeverCompletes) {
+  auto stuck = std::make_unique<TCommX>();
+  stuck->SetPortNo(sim.ComNumber());
+  PlayStuckDriver(*stuck);
+  ASSERT_EQ(sim.Command("stall on"), "OK stall on");
+  stuck->Open();
+  FillTheLine(*stuck);
+  const DWORD t0 = GetTickCount();
+  stuck.reset();  // the port closes with its owner as the program ends
+  std::printf("[ benchmark ] ending with a stuck write took %lu ms\n", GetTickCount() - t0);
+  ASSERT_EQ(sim.Command("stall off"), "OK stall off");
+  port.Open();  // nothing is left holding the port
+  ASSERT_TRUE(port.WriteString(kVr));
+  EXPECT_TRUE(ReceiveAtLeast(21));
 }
 
 // Linux refuses parity on a pseudo-terminal and Wine passes the refusal on
