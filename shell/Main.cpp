@@ -20,7 +20,7 @@ TfrmMain::TfrmMain(TMainServices services) : ui::Form("frmMain"), services_(std:
   // The tray icon is there from the window's creation on; its start-up
   // notification comes once the handlers are in place.
   coolTrayIcon1_->Loaded();
-  if (frmComm) frmComm->OnStatusText = [this](const std::string& text) { lblResponse->SetCaption(text); };
+  ConnectCommWindow();
   tmrStartup->SetEnabled(true);
 }
 
@@ -179,8 +179,32 @@ std::string TfrmMain::VersionLine(const std::string& productVersion) {
 
 // ---- run control ----
 
+void TfrmMain::SetRunState(bool running) {
+  // The one place that says whether the converter runs: the flag the output
+  // driver reads, the tray icon, Start and Stop, and the two checks.
+  gRunning = running;
+  ++runGeneration_;
+  coolTrayIcon1_->SetIconIndex(running ? 1 : 0);
+  actStart->SetEnabled(!running);
+  actStop->SetEnabled(running);
+  tmrCheckSPST->SetEnabled(running);
+  // A switched-off connection check stays off.
+  tmrCheckConnect->SetEnabled(running && ConnectionCheckFlags() != "000");
+  SyncRunButtons();
+}
+
+bool TfrmMain::PortOpen() const { return frmComm && frmComm->CommX1().IsOpen(); }
+
 bool TfrmMain::RunControl(bool start) {
-  TCoolTrayIcon& tray = *coolTrayIcon1_;
+  bool superseded = false;
+  return StartOrStop(start, superseded);
+}
+
+bool TfrmMain::StartOrStop(bool start, bool& superseded) {
+  // Message boxes below keep the tray menu alive: a Start or Stop chosen
+  // while one is up is newer than this one, and its state stands.
+  const uint64_t generation = runGeneration_;
+  superseded = false;
   if (start) {
     bool opened = false;
     try {
@@ -189,42 +213,46 @@ bool TfrmMain::RunControl(bool start) {
       ui::App().MessageBox(e.what(), "", ui::MsgIcon::None, ui::MsgButtons::OK);
       opened = false;
     }
+    if (runGeneration_ != generation) {
+      superseded = true;
+      return gRunning;
+    }
     if (!opened) {
       spbStart->SetDown(false);
-      gRunning = false;
-      tray.SetIconIndex(0);
+      SetRunState(false);
       return false;
     }
-    tray.SetIconIndex(1);
+    SetRunState(true);
     ShowBalloon(gstrStart, " ");
-    gRunning = true;
     return true;
   }
-  tray.SetIconIndex(0);
   try {
     if (frmComm) frmComm->ClosePort();
   } catch (const std::exception& e) {
     ui::App().MessageBox(e.what(), "", ui::MsgIcon::None, ui::MsgButtons::OK);
-    return false;
+    if (runGeneration_ != generation) {
+      superseded = true;
+      return !gRunning;
+    }
+    // Still running when the port is still open; the checks go on.
+    SetRunState(PortOpen());
+    return !gRunning;
   }
+  SetRunState(false);
   ShowBalloon(gstrStop, " ");
-  gRunning = false;
   return true;
 }
 
 void TfrmMain::actStartExecute() {
-  bool ok = RunControl(true);
+  bool superseded = false;
+  const bool ok = StartOrStop(true, superseded);
+  if (superseded) return;
   if (ok) {
     // Failures counted in an earlier run say nothing about this one: without
     // a clean slate a reader could be given up on its first missed answer.
     PortCheckFailures = LineCheckFailures = FirmwareCheckFailures = 0;
     FirmwareCheckTick = StartupCheckFailures = 0;
   }
-  actStart->SetEnabled(!ok);
-  actStop->SetEnabled(!actStart->Enabled());
-  tmrCheckSPST->SetEnabled(actStop->Enabled());
-  tmrCheckConnect->SetEnabled(actStop->Enabled() && ConnectionCheckFlags() != "000");
-  SyncRunButtons();
   if (gRunning) {
     actHideMainExecute();
   } else {
@@ -234,15 +262,31 @@ void TfrmMain::actStartExecute() {
 }
 
 void TfrmMain::actStopExecute() {
-  bool ok = RunControl(false);
-  actStop->SetEnabled(!ok);
-  actStart->SetEnabled(!actStop->Enabled());
-  // The checks go on only when stopping failed and the port is still in use;
-  // a switched-off connection check stays off.
-  tmrCheckSPST->SetEnabled(actStop->Enabled());
-  tmrCheckConnect->SetEnabled(actStop->Enabled() && ConnectionCheckFlags() != "000");
-  SyncRunButtons();
-  shownWhileRunning_ = false;
+  bool superseded = false;
+  StartOrStop(false, superseded);
+  if (!superseded) shownWhileRunning_ = false;
+}
+
+void TfrmMain::StopWithReaderError(const std::function<void()>& resetCounters) {
+  actStopExecute();
+  const uint64_t stopped = runGeneration_;
+  ui::App().MessageBox(gstrCommCheck_Err, "", ui::MsgIcon::Confirmation, ui::MsgButtons::OK);
+  // Started again from the tray while the box was up: that run stands, with
+  // its window hidden and its counters.
+  if (runGeneration_ != stopped) return;
+  actShowMainExecute();
+  resetCounters();
+}
+
+void TfrmMain::PortFailed() {
+  // The port stopped taking output: the reader is as good as lost.
+  if (gRunning) ConnectionLost();
+}
+
+void TfrmMain::ConnectCommWindow() {
+  if (!frmComm) return;
+  frmComm->OnStatusText = [this](const std::string& text) { lblResponse->SetCaption(text); };
+  frmComm->OnPortFailed = [this] { PortFailed(); };
 }
 
 // ---- showing and hiding ----

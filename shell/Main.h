@@ -10,6 +10,7 @@
 //   MainStartup.cpp  the start-up sequence (tmrStartupTimer)
 //   MainChecks.cpp   CheckFirmware, CheckPowerOnSetting and the two checking timers
 //   SetupValues.cpp  ShowSetupValues
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -126,6 +127,12 @@ class TfrmMain : public ui::Form {
  private:
   void CreateComponents();
   void SyncRunButtons();
+  void SetRunState(bool running);
+  bool StartOrStop(bool start, bool& superseded);
+  bool PortOpen() const;
+  void StopWithReaderError(const std::function<void()>& resetCounters);
+  void PortFailed();
+  void ConnectCommWindow();
   void ShowBalloon(const std::string& title, const std::string& text);
   bool ReopenPort();
   void ConnectionLost();
@@ -138,6 +145,9 @@ class TfrmMain : public ui::Form {
   // A checking tick is exchanging with the reader. The two checking timers
   // share it so that neither starts an exchange inside the other's wait.
   bool checkBusy_ = false;
+  // Counts every change of the run state: what a modal box returns to is
+  // stale once a newer Start or Stop has run while the box was up.
+  uint64_t runGeneration_ = 0;
 };
 
 // The process's main window (created first by the program's entry).

@@ -150,11 +150,7 @@ void TfrmMain::tmrCheckSPSTTimer() {
     // Stopped by the user while waiting for the reader: the check is over.
     if (!gRunning) return;
     if (StartupCheckFailures > 2) {
-      actStopExecute();
-      ui::App().MessageBox(gstrCommCheck_Err, "", ui::MsgIcon::Confirmation, ui::MsgButtons::OK);
-      actShowMainExecute();
-      StartupCheckFailures = 0;
-      gRunning = false;
+      StopWithReaderError([] { StartupCheckFailures = 0; });
       return;
     }
     if (CheckPowerOnSetting() == 0 && gRunning) tmrCheckSPST->SetEnabled(true);
@@ -175,14 +171,7 @@ bool TfrmMain::ReopenPort() {
 }
 
 void TfrmMain::ConnectionLost() {
-  actStopExecute();
-  ui::App().MessageBox(gstrCommCheck_Err, "", ui::MsgIcon::Confirmation, ui::MsgButtons::OK);
-  actShowMainExecute();
-  PortCheckFailures = 0;
-  LineCheckFailures = 0;
-  FirmwareCheckFailures = 0;
-  FirmwareCheckTick = 0;
-  gRunning = false;
+  StopWithReaderError([] { PortCheckFailures = LineCheckFailures = FirmwareCheckFailures = FirmwareCheckTick = 0; });
 }
 
 void TfrmMain::tmrCheckConnectTimer() {
@@ -248,7 +237,6 @@ void TfrmMain::tmrCheckConnectTimer() {
     return;
   }
   tmrCheckConnect->SetEnabled(true);
-  if (coolTrayIcon1_->IconIndex() == 0) coolTrayIcon1_->SetIconIndex(1);
 }
 
 }  // namespace km27

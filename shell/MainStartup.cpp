@@ -28,7 +28,7 @@ void TfrmMain::tmrStartupTimer() {
   if (services_.LoadSetupFile) services_.LoadSetupFile();
   if (services_.BuildLanguageList) services_.BuildLanguageList();
   // Every window exists now: decoded frames report to the status label.
-  if (frmComm) frmComm->OnStatusText = [this](const std::string& text) { lblResponse->SetCaption(text); };
+  ConnectCommWindow();
   ApplyReleaseMode();
   ShowSetupValues();
 

@@ -3,6 +3,7 @@
 #include "settings/Define.h"
 #include "settings/Messages.h"
 #include "tests/shell_main/MainFixture.h"
+#include "tests/support/FakeKeyInjector.h"
 
 namespace km27::test {
 namespace {
@@ -265,6 +266,66 @@ TEST_F(Checks, ReaderThatStopsAnsweringIsStopped) {
   EXPECT_TRUE(gRunning);
   tk.Advance(5000);
   EXPECT_EQ(reader->Count("VR"), 3);  // two checks and one after reopening
+  ExpectStoppedWithError();
+}
+
+// The reader-lost box keeps the tray menu alive: the user plugs the reader in
+// again and chooses Start while the box is up. That run stands.
+TEST_F(Checks, StartChosenWhileTheReaderLostBoxIsUpStands) {
+  StartAndSettle();
+  FakeKeyInjector keys;
+  CardData.Tracks = CardData.TrackUse = "1000";
+  KeyData.BlockNum = 1;
+  KeyData.Blocks = {TBlockData{1, true, 0, 0, "", ""}};
+  deviceMap.ports.clear();
+  tk.WhileNextBoxUp([this] {
+    EXPECT_FALSE(gRunning);
+    deviceMap.ports = {"COM1"};
+    main->mnuStart->Click();
+    tk.Advance(2000);  // the box stays up a while; the new run's checks go on
+  });
+  tk.Advance(3000);
+  ASSERT_EQ(BoxTexts(), std::vector<std::string>{"Test result : Error"});
+  EXPECT_TRUE(gRunning);
+  EXPECT_TRUE(reader->IsOpen());
+  EXPECT_EQ(main->CoolTrayIcon1().IconIndex(), 1);
+  EXPECT_TRUE(main->actStop->Enabled());
+  EXPECT_FALSE(main->actStart->Enabled());
+  EXPECT_TRUE(main->tmrCheckConnect->Enabled());
+  EXPECT_FALSE(main->Showing()) << "the new run hid the window";
+  // And it types.
+  reader->Deliver(ReaderFrame("CR0042"));
+  tk.Advance(200);
+  EXPECT_EQ(keys.TypedText(), "42");
+  tk.Advance(6000);
+  EXPECT_TRUE(gRunning);
+  EXPECT_EQ(tk.boxes.size(), 1u);
+}
+
+TEST_F(Checks, StartChosenWhileTheStartupCheckErrorIsUpStands) {
+  loaded.ConnectionCheck = "000";
+  reader->answers.clear();
+  StartConverter();
+  tk.boxes.clear();
+  tk.WhileNextBoxUp([this] {
+    reader->answers["VR"] = VersionFrame();
+    reader->answers["SP"] = ReaderFrame("SP1AB");
+    main->mnuStart->Click();
+  });
+  tk.Advance(20000);
+  ASSERT_EQ(BoxTexts(), std::vector<std::string>{"Test result : Error"});
+  EXPECT_TRUE(gRunning);
+  EXPECT_TRUE(reader->IsOpen());
+  EXPECT_EQ(main->CoolTrayIcon1().IconIndex(), 1);
+  EXPECT_TRUE(main->actStop->Enabled());
+  EXPECT_TRUE(gConnectChecked);
+}
+
+// A port that stops taking output (a write the driver keeps) stops the
+// converter like a lost reader.
+TEST_F(Checks, PortThatStopsTakingOutputStopsTheConverter) {
+  StartAndSettle();
+  reader->Fail();
   ExpectStoppedWithError();
 }
 

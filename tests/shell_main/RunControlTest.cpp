@@ -98,8 +98,9 @@ TEST_F(RunControl, StopThatRaisesKeepsTheConverterMarkedRunning) {
   EXPECT_EQ(tk.boxes[0].icon, ui::MsgIcon::None);
   EXPECT_EQ(tk.boxes[0].buttons, ui::MsgButtons::OK);
   EXPECT_EQ(Balloons().size(), balloons);
+  // The port is still open: the converter runs on, and says so.
   EXPECT_TRUE(gRunning);
-  EXPECT_EQ(main->CoolTrayIcon1().IconIndex(), 0);
+  EXPECT_EQ(main->CoolTrayIcon1().IconIndex(), 1);
   EXPECT_TRUE(main->actStop->Enabled());
   EXPECT_FALSE(main->actStart->Enabled());
   EXPECT_TRUE(main->tmrCheckSPST->Enabled());
@@ -113,6 +114,27 @@ TEST_F(RunControl, StopThatRaisesKeepsTheConverterMarkedRunning) {
   EXPECT_TRUE(main->actStart->Enabled());
   EXPECT_FALSE(main->tmrCheckSPST->Enabled());
   EXPECT_FALSE(main->tmrCheckConnect->Enabled());
+}
+
+TEST_F(RunControl, StartChosenWhileTheOpenErrorIsUpStands) {
+  CreateMain();
+  RunStartup();
+  reader->failOpen = true;
+  // While the error box is up the reader is plugged in and Start chosen from the tray.
+  tk.WhileNextBoxUp([this] {
+    reader->failOpen = false;
+    main->mnuStart->Click();
+  });
+  FakeToolkit::Click(*main, "spbStart");
+  ASSERT_EQ(tk.boxes.size(), 1u);
+  EXPECT_TRUE(reader->IsOpen());
+  EXPECT_TRUE(gRunning);
+  EXPECT_EQ(main->CoolTrayIcon1().IconIndex(), 1);
+  EXPECT_TRUE(main->actStop->Enabled());
+  EXPECT_FALSE(main->actStart->Enabled());
+  EXPECT_TRUE(main->tmrCheckSPST->Enabled());
+  EXPECT_TRUE(main->tmrCheckConnect->Enabled());
+  EXPECT_FALSE(main->Showing());
 }
 
 TEST_F(RunControl, StartBeginsTheReaderChecksWithNoFailuresCounted) {

@@ -43,6 +43,10 @@ class FakeCommPort : public TCustomCommX {
   // Bytes arrive: they are queued and OnReceive fires with their count. A
   // closed port receives nothing (returns false and drops them).
   bool Deliver(const ByteString& bytes);
+  // The port stops taking output: OnFailure fires.
+  void Fail() {
+    if (OnFailure) OnFailure(*this);
+  }
   // Every received byte not yet taken by Read.
   const ByteString& Pending() const { return pending_; }
   // Everything written, one item per Write, in order; WrittenBytes joins them.

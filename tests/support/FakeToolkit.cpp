@@ -52,6 +52,19 @@ FakeToolkit::~FakeToolkit() {
 
 MsgResult FakeToolkit::MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                                   MsgButtons buttons) {
+  const size_t index = boxes.size();
+  boxes.push_back({text, caption, icon, buttons, MsgResult::OK});
+  if (!boxScripts_.empty()) {
+    // Taken before it runs: a box the script brings up gets the next one.
+    std::function<void()> script = std::move(boxScripts_.front());
+    boxScripts_.pop_front();
+    ++boxesUp_;
+    struct Down {
+      int& n;
+      ~Down() { --n; }
+    } down{boxesUp_};
+    script();
+  }
   MsgResult answer;
   if (!answers_.empty()) {
     answer = answers_.front();
@@ -59,7 +72,7 @@ MsgResult FakeToolkit::MessageBox(const std::string& text, const std::string& ca
   } else {
     answer = buttons == MsgButtons::YesNoCancel ? MsgResult::Yes : MsgResult::OK;
   }
-  boxes.push_back({text, caption, icon, buttons, answer});
+  boxes[index].answer = answer;
   return answer;
 }
 

@@ -11,7 +11,9 @@
 //  - Recorder: every property change of every form (form name, component name,
 //    property), every show / hide, focus change and popup.
 //  - Message boxes: each one is logged; answers come from a script (a queue);
-//    without one an OK box answers OK and the others their first button.
+//    without one an OK box answers OK and the others their first button. A box
+//    is modal but the program around it lives on (timers, the tray menu):
+//    WhileNextBoxUp runs a script while the next box is up.
 //  - Modal loops: RunModal calls the action scripted for that form
 //    (OnModal("frmWizard", fn)) and then pumps until the form hides, or until
 //    ModalLimitMs of virtual time have passed (then it hides the form itself
@@ -100,6 +102,10 @@ class FakeToolkit : public ui::IApplication {
 
   // ---- message boxes ----
   void QueueAnswer(ui::MsgResult answer) { answers_.push_back(answer); }
+  // Runs while the next box is up (logged already, not answered yet): it may
+  // advance the clock, fire timers and click menu entries. Queued in order.
+  void WhileNextBoxUp(std::function<void()> script) { boxScripts_.push_back(std::move(script)); }
+  int BoxesUp() const { return boxesUp_; }
   std::vector<MessageBoxCall> boxes;
 
   // ---- modal loops ----
@@ -180,6 +186,8 @@ class FakeToolkit : public ui::IApplication {
   std::deque<SyncItem*> sync_;
   uint64_t seq_ = 0;
   std::deque<ui::MsgResult> answers_;
+  std::deque<std::function<void()>> boxScripts_;
+  int boxesUp_ = 0;
   std::vector<std::pair<std::string, std::function<void(ui::Form&)>>> modalActions_;
   std::set<Peer*> peers_;
   ui::IApplication* previous_;

@@ -150,6 +150,36 @@ TEST(FakeToolkit, MessageBoxesAreLoggedAndAnsweredByScript) {
   EXPECT_EQ(tk.boxes[0].icon, MsgIcon::Warning);
 }
 
+TEST(FakeToolkit, WhileABoxIsUpTimersAndUserActionsRun) {
+  FakeToolkit tk;
+  Probe f;
+  int ticks = 0;
+  f.a->OnTimer = [&] { ++ticks; };
+  f.a->SetEnabled(true);
+  int clicks = 0;
+  f.btnOK->OnClick = [&] { ++clicks; };
+  tk.WhileNextBoxUp([&] {
+    EXPECT_EQ(tk.BoxesUp(), 1);
+    ASSERT_EQ(tk.boxes.size(), 1u) << "the box is on screen already";
+    tk.Advance(250);
+    FakeToolkit::Click(f, "btnOK");
+    // A box the script brings up is answered first: it is closed first.
+    EXPECT_EQ(tk.MessageBox("inner", "", MsgIcon::None, MsgButtons::OKCancel), MsgResult::Cancel);
+  });
+  tk.QueueAnswer(MsgResult::Cancel);
+  tk.QueueAnswer(MsgResult::OK);
+  EXPECT_EQ(tk.MessageBox("outer", "", MsgIcon::None, MsgButtons::OKCancel), MsgResult::OK);
+  EXPECT_EQ(ticks, 2);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(tk.BoxesUp(), 0);
+  ASSERT_EQ(tk.boxes.size(), 2u);
+  EXPECT_EQ(tk.boxes[0].answer, MsgResult::OK);
+  EXPECT_EQ(tk.boxes[1].answer, MsgResult::Cancel);
+  // Without a script a box closes at once.
+  tk.MessageBox("plain", "", MsgIcon::None, MsgButtons::OK);
+  EXPECT_EQ(ticks, 2);
+}
+
 TEST(FakeToolkit, RecordsPropertyChangesAndShows) {
   FakeToolkit tk;
   Probe f;
