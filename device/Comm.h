@@ -87,6 +87,8 @@ class TfrmComm : public ui::Form {
   // ---- decoder and output driver ----
   void DecodeFrame(const ByteString& frame);
   void tmrSendKeyDataTimer();
+  // A read goes to a program that refuses synthetic keys (running as administrator).
+  std::function<void()> OnKeysRefused;
   // The port stopped taking output (see TCustomCommX::OnFailure).
   std::function<void()> OnPortFailed;
   // Where status texts of decoded frames go (the main window's lblResponse).

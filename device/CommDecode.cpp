@@ -4,6 +4,7 @@
 
 #include "device/Comm.h"
 #include "device/DecodeTexts.h"
+#include "keyboard/ForegroundWindow.h"
 #include "keyboard/KeyOutput.h"
 #include "settings/Define.h"
 
@@ -165,6 +166,14 @@ void TfrmComm::tmrSendKeyDataTimer() {
     return;
   }
   if (!gRunning) return;
+  // Windows drops keys sent to a program with more rights than this one and
+  // says nothing: the user hears of it instead of losing the read unseen.
+  // The read is typed all the same: should the program in front have been
+  // misjudged nothing is lost, and otherwise Windows drops it as it would.
+  if (ReadHasKeyData() && ForegroundWindow().RefusesSyntheticKeys()) {
+    AddMonitorLine("< The program in front runs as administrator: the keys do not reach it >");
+    if (OnKeysRefused) OnKeysRefused();
+  }
   SendKeyData();
 }
 

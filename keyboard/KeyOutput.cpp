@@ -30,10 +30,14 @@ ByteString Portion(const ByteString& data, int32_t start, int32_t digit) {
 
 }  // namespace
 
+bool ReadHasKeyData() {
+  for (int k = 1; k <= 4; ++k)
+    if (SlotReadWell(k)) return true;
+  return false;
+}
+
 void SendKeyData() {
-  bool anyGood = false;
-  for (int k = 1; k <= 4; ++k) anyGood = anyGood || SlotReadWell(k);
-  if (!anyGood) return;
+  if (!ReadHasKeyData()) return;
 
   TypeFormatPart(1);
   bool seen = SlotInUse(1);

@@ -7,6 +7,8 @@ namespace km27 {
 // Types the current CardData according to KeyData (header, the blocks of each
 // track, separators between the tracks in use, terminator).
 void SendKeyData();
+// Whether SendKeyData would type anything: a slot read without error.
+bool ReadHasKeyData();
 
 // kind 1 types KeyData.Header, 2 TrackSeparator, 3 Terminator (each only when
 // not empty); any other kind does nothing.

@@ -56,6 +56,7 @@ std::string gstrWizardReadTrack = "";
 std::string gstrWizardReadTrackNext = "";
 std::string gstrWizardCancel = "";
 std::string gstrWizardCancelEnd = "";
+std::string gstrElevatedTarget = "The program in front runs as administrator: Windows keeps the card data from reaching it. Run KM-27 as administrator to type into it.";
 
 const std::vector<MessageText>& MessageTexts() {
   static const std::vector<MessageText> texts = {
@@ -113,6 +114,7 @@ const std::vector<MessageText>& MessageTexts() {
       {"gstrWizardReadTrackNext", &gstrWizardReadTrackNext, ""},
       {"gstrWizardCancel", &gstrWizardCancel, ""},
       {"gstrWizardCancelEnd", &gstrWizardCancelEnd, ""},
+      {"gstrElevatedTarget", &gstrElevatedTarget, "The program in front runs as administrator: Windows keeps the card data from reaching it. Run KM-27 as administrator to type into it."},
   };
   return texts;
 }

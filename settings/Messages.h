@@ -62,6 +62,7 @@ extern std::string gstrWizardReadTrack;
 extern std::string gstrWizardReadTrackNext;
 extern std::string gstrWizardCancel;
 extern std::string gstrWizardCancelEnd;
+extern std::string gstrElevatedTarget;
 
 struct MessageText {
   const char* key;            // the key in section "Messages"

@@ -287,6 +287,7 @@ void TfrmMain::ConnectCommWindow() {
   if (!frmComm) return;
   frmComm->OnStatusText = [this](const std::string& text) { lblResponse->SetCaption(text); };
   frmComm->OnPortFailed = [this] { PortFailed(); };
+  frmComm->OnKeysRefused = [this] { ShowBalloon(kApplicationTitle, gstrElevatedTarget); };
 }
 
 // ---- showing and hiding ----

@@ -14,6 +14,7 @@
 #include "device/CommX.h"
 #include "device/Ports.h"
 #include "device/win32/PortsRegistry.h"
+#include "keyboard/win32/Win32ForegroundWindow.h"
 #include "keyboard/win32/Win32KeyInjector.h"
 #include "settings/Language.h"
 #include "settings/Version.h"
@@ -82,6 +83,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   static Win32CodePage codePage;
   SetAnsiCodePage(&codePage);
   InstallWin32KeyInjector();
+  InstallWin32ForegroundWindow();
   InstallWin32SettingsServices();
   static RegistrySerialDeviceMap deviceMap;
   SetSerialDeviceMap(&deviceMap);

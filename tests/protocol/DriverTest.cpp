@@ -1,6 +1,7 @@
 // Where a decoded card read goes when the output timer fires: the wizard,
 // the read data dialog, the keyboard, or nowhere.
 #include "tests/protocol/CommFixture.h"
+#include "tests/support/FakeForegroundWindow.h"
 #include "tests/support/FakeKeyInjector.h"
 
 namespace km27::test {
@@ -34,6 +35,38 @@ class DriverTest : public CommFixture {
   FakeKeyInjector keys;
   FakeReadConsumers consumers;
 };
+
+// Windows drops keys sent to a program running as administrator without an
+// error: the user is told (balloon, monitor line), and the read is typed all
+// the same in case the program in front was misjudged.
+TEST_F(DriverTest, ProgramInFrontThatRefusesKeysIsTold) {
+  FakeForegroundWindow front;
+  int refused = 0;
+  comm->OnKeysRefused = [&] { ++refused; };
+  comm->Show();
+  front.elevated = true;
+  DecodeRead("0abc");
+  tk.Advance(10);
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(comm->memMonitor->Lines().back(),
+            "< The program in front runs as administrator: the keys do not reach it >");
+  EXPECT_EQ(keys.TypedText(), "<abc\t\r\n");
+
+  // A read with nothing to type asks nothing; a program that takes keys says nothing.
+  DecodeRead("1abc");
+  tk.Advance(10);
+  front.elevated = false;
+  DecodeRead("0def");
+  tk.Advance(10);
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(front.asked, 2);
+  // Neither while stopped nor for the dialogs that take reads.
+  gRunning = false;
+  front.elevated = true;
+  DecodeRead("0ghi");
+  tk.Advance(10);
+  EXPECT_EQ(front.asked, 2);
+}
 
 TEST_F(DriverTest, ReadIsTypedOnceAfterTenMs) {
   DecodeRead("0abc\x1F" "0123456");

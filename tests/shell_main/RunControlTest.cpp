@@ -2,6 +2,8 @@
 #include "settings/Define.h"
 #include "settings/Messages.h"
 #include "tests/shell_main/MainFixture.h"
+#include "tests/support/FakeForegroundWindow.h"
+#include "tests/support/FakeKeyInjector.h"
 
 namespace km27::test {
 namespace {
@@ -155,6 +157,20 @@ TEST_F(RunControl, SwitchedOffConnectionCheckIsNotStarted) {
   StartConverter();
   EXPECT_TRUE(main->tmrCheckSPST->Enabled());
   EXPECT_FALSE(main->tmrCheckConnect->Enabled());
+}
+
+TEST_F(RunControl, ReadForAProgramRunningAsAdministratorBringsABalloon) {
+  StartConverter();
+  FakeForegroundWindow front;
+  FakeKeyInjector keys;
+  CardData.Tracks = CardData.TrackUse = "1000";
+  KeyData.BlockNum = 1;
+  KeyData.Blocks = {TBlockData{1, true, 0, 0, "", ""}};
+  front.elevated = true;
+  reader->Deliver(ReaderFrame("CR0042"));
+  tk.Advance(200);
+  EXPECT_EQ(Balloons().back(), std::make_pair(std::string(TfrmMain::kApplicationTitle), gstrElevatedTarget));
+  EXPECT_EQ(keys.TypedText(), "42");
 }
 
 TEST_F(RunControl, MinimisingHidesToTheTray) {

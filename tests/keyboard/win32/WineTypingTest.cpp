@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
 #include <string>
 
 #include "keyboard/KeyInjection.h"
 #include "keyboard/KeyNotation.h"
 #include "keyboard/KeyOutput.h"
+#include "keyboard/win32/Win32ForegroundWindow.h"
 #include "keyboard/win32/Win32KeyInjector.h"
 #include "settings/Define.h"
 
@@ -177,6 +180,36 @@ TEST_F(WineTyping, FormattedCardRead) {
   KeyData.BlockNum = 2;
   SendKeyData();
   EXPECT_EQ(window->Text(), "Card:N=DOE/JOHN\t\t<;0123456789=2512?>\r\n");
+}
+
+// Random card data and notation texts: afterwards Windows itself sees Shift,
+// Ctrl and Alt up (a key left down would change every key the user types).
+TEST_F(WineTyping, ModifiersAreAllUpAfterTyping) {
+  std::mt19937 rng(17);
+  const char* const tokens[] = {"a", "Z", "7", "!", "~", "[TAB]", "[ENTER]", "[SHIFT]", "[CTRL]", "[LEFT]",
+                                "([SHIFT]x)", "([CTRL][HOME])", "(AB)", "([SHIFT]", "x)", "(", "[SHIFT]q"};
+  auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
+  for (int round = 0; round < 20; ++round) {
+    std::string notation;
+    for (size_t n = pick(8); n > 0; --n) notation += tokens[pick(std::size(tokens))];
+    TypeKeyString(notation);
+    std::string data;
+    for (size_t n = pick(30); n > 0; --n) data += static_cast<char>(0x20 + pick(0x5F));
+    TypeChars(data, true, true);
+  }
+  window->Text();  // every event handled
+  for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU}) EXPECT_EQ(GetAsyncKeyState(vk) & 0x8000, 0) << "key " << vk;
+}
+
+// The tokens can be read here (Wine runs every program elevated), and the
+// window in front, this test's own, takes the keys it was just sent.
+TEST_F(WineTyping, RightsOfTheWindowInFront) {
+  const ProcessRights own = Win32ForegroundWindow::OwnRights();
+  std::printf("[ note ] this process runs %s\n", own == ProcessRights::Elevated ? "elevated" : "not elevated");
+  EXPECT_TRUE(own == ProcessRights::Elevated || own == ProcessRights::Normal);
+  EXPECT_EQ(Win32ForegroundWindow::RightsOfWindow(GetForegroundWindow()), own);
+  EXPECT_EQ(Win32ForegroundWindow::RightsOfWindow(nullptr), ProcessRights::Unknown);
+  EXPECT_FALSE(Win32ForegroundWindow().RefusesSyntheticKeys());
 }
 
 }  // namespace
