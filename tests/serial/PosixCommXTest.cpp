@@ -309,7 +309,15 @@ TEST_F(PosixPort, BadInputFromTheLine) {
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
   std::printf("[ benchmark ] Close during a flood took %lld ms\n", static_cast<long long>(ms));
   EXPECT_FALSE(port.IsOpen());
+  // Closed means quiet: the flood goes on, but no notification comes any more.
+  const int calls = receiveCalls;
+  toolkit.PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(receiveCalls, calls);
   sim->Command("flood off");
+  received.clear();
+  port.Open();
+  ASSERT_TRUE(port.WriteString(kVr));
+  EXPECT_TRUE(toolkit.PumpUntil([&] { return received.find("\x02VR") != std::string::npos; }, 3000));
 }
 
 // The reader check's reopen from inside a notification: closed and opened

@@ -152,7 +152,6 @@ TEST_F(WinePort, LargeWriteArrivesIntact) {
   }
   DWORD t0 = GetTickCount();
   ASSERT_TRUE(port.Write(data.data(), static_cast<int32_t>(data.size())));
-  EXPECT_LE(port.QueuedBlocks(), 3) << "2048 + 2048 + 904";
   ASSERT_EQ(sim.Command("wait-rx " + HexTail(data, 8) + " 10000"), "OK");
   std::printf("[ benchmark ] 5000 bytes written and received in %lu ms\n", GetTickCount() - t0);
   std::string got = sim.Received();
