@@ -52,6 +52,9 @@ class IApplication {
 
   // The default system beep.
   virtual void Beep() = 0;
+  // The simple beep (MessageBeep(-1)) of refused typing; where the platform
+  // has only one beep, the default one.
+  virtual void SimpleBeep() { Beep(); }
 
   // The application title (taskbar, tray hint).
   virtual void SetTitle(const std::string& title) = 0;

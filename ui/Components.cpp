@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/CodePage.h"
+#include "common/TextHelpers.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
 
@@ -150,6 +152,29 @@ void Edit::InsertAtCaret(const std::string& text) {
   SetText(t);
   SetSelection(caret, 0);
   selStart_ = std::min(caret, static_cast<int>(text_.size()));
+}
+
+void Edit::SetKeyNotationInput(bool v) { Assign(keyNotationInput_, v, Prop::InputFilter); }
+
+NotationChar ClassifyNotationChar(unsigned char c) {
+  if (AnsiCodePage().IsLeadByte(c)) return NotationChar::LeadByte;
+  return c > 126 ? NotationChar::Drop : NotationChar::Type;
+}
+
+void Edit::TypeChars(const std::string& chars) {
+  for (size_t i = 0; i < chars.size(); ++i) {
+    if (keyNotationInput_) {
+      auto c = static_cast<unsigned char>(chars[i]);
+      NotationChar verdict = ClassifyNotationChar(c);
+      if (verdict == NotationChar::LeadByte) {
+        if (i + 1 < chars.size() && IsTrailByte(static_cast<unsigned char>(chars[i + 1]))) ++i;
+        if (auto* app = AppOrNull()) app->SimpleBeep();
+        continue;
+      }
+      if (verdict == NotationChar::Drop) continue;
+    }
+    TypeChar(chars[i]);
+  }
 }
 
 void Edit::TypeChar(char c) {
@@ -343,6 +368,18 @@ void ListView::SetChecked(size_t i, bool v) {
   rows_[i].checked = v;
   Changed(Prop::Checked);
 }
+void ListView::SetCheckBoxes(bool v) { Assign(CheckBoxes, v, Prop::CheckBoxes); }
+void ListView::SetSmallImages(ImageList* images) { Assign(smallImages_, images, Prop::Images); }
+void ListView::SetRowImage(size_t i, int image) {
+  if (i >= rows_.size() || rows_[i].imageIndex == image) return;
+  rows_[i].imageIndex = image;
+  Changed(Prop::ImageIndex);
+}
+void ListView::UserClick(int i) {
+  if (!Enabled()) return;
+  if (i != SelectedIndex()) UserSelect(i >= 0 && static_cast<size_t>(i) < rows_.size() ? i : -1);
+  if (OnClick) OnClick();
+}
 void ListView::UserSelect(int i) {
   SetSelectedIndex(i);
   if (OnSelectItem) OnSelectItem();
@@ -384,6 +421,13 @@ void UpDown::SetRange(int mn, int mx) {
   max_ = mx;
   Changed(Prop::Range);
   SetPosition(pos_);
+}
+
+int UpDown::Position() const {
+  if (Associate) {
+    if (auto typed = ParseInt(TrimSpaces(Associate->Text()))) return std::clamp(*typed, min_, std::max(min_, max_));
+  }
+  return pos_;
 }
 
 void UpDown::SetPosition(int p) {

@@ -16,6 +16,7 @@ namespace km27::ui {
 class Form;
 class Action;
 class PopupMenu;
+class ImageList;
 
 enum class Kind {
   Form, Label, Button, SpeedButton, Edit, Memo, CheckBox, RadioGroup, GroupBox, ComboBox, ListBox,
@@ -26,7 +27,7 @@ enum class Kind {
 enum class Prop {
   Caption, Hint, ShowHint, Enabled, Visible, Bounds, Font, Color, Checked, Down, Items, ItemIndex,
   Text, Lines, Selection, ReadOnly, MaxLength, Columns, Rows, TabVisible, ActivePage, Range,
-  Position, Action, Interval, ImageIndex, Cursor, Other
+  Position, Action, Interval, ImageIndex, Cursor, CheckBoxes, Images, InputFilter, Other
 };
 
 // The mouse pointer over a control.
@@ -204,6 +205,14 @@ class Edit : public Control {
   // Replaces the selection with `text` and puts the caret after it.
   void InsertAtCaret(const std::string& text);
 
+  // Key notation input (a key notation edit while it is in use): a typed
+  // character above 126 is dropped, and a double-byte character of the ANSI
+  // code page (its lead byte, with the trail byte 0x40-0xFF when that waits
+  // right behind it) is refused with the simple beep. On Windows the edit's
+  // window procedure is wrapped while it is set.
+  bool KeyNotationInput() const { return keyNotationInput_; }
+  void SetKeyNotationInput(bool v);
+
   std::function<void()> OnChange;
   // A character typed by the user; set it to 0 to swallow it or change it.
   std::function<void(char& key)> OnKeyPress;
@@ -212,11 +221,17 @@ class Edit : public Control {
   std::function<void(uint16_t& key, int shift)> OnKeyUp;
   std::function<void()> OnEnter;  // focus arrives
   std::function<void()> OnExit;   // focus leaves
+  // The mouse moved over the edit (shift state bits as above; client
+  // coordinates). The selection is the user's current one.
+  std::function<void(int shift, int x, int y)> OnMouseMove;
 
   // The user types one character: OnKeyPress may swallow or change it, then it
   // is inserted at the caret (Enter in a memo inserts CR LF). Used by the peer
   // and by tests.
   virtual void TypeChar(char c);
+  // Characters typed in one burst, as they wait together in the platform's
+  // queue: each goes through the key notation filter (when set), then TypeChar.
+  void TypeChars(const std::string& chars);
 
   // Text set by the user through the platform control (no echo back to the peer).
   void UserSetText(const std::string& v);
@@ -228,7 +243,15 @@ class Edit : public Control {
   int selStart_ = 0, selLength_ = 0;
   bool readOnly_ = false;
   int maxLength_ = 0;
+  bool keyNotationInput_ = false;
 };
+
+// What the key notation filter does with one typed character: types it,
+// drops it, or refuses it as the lead byte of a double-byte character.
+enum class NotationChar { Type, Drop, LeadByte };
+NotationChar ClassifyNotationChar(unsigned char c);
+// A byte that can end a double-byte character of the ANSI code page.
+inline bool IsTrailByte(unsigned char c) { return c >= 0x40; }
 
 // Multi-line text; Text() is the lines joined with CR LF. Lines() follows the
 // usual list-of-lines view: a trailing line break does not start another line.
@@ -330,6 +353,14 @@ struct ListRow {
 class ListView : public Control {
  public:
   ListView(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::ListView, std::move(name), parent) {}
+  // Check boxes in front of the rows (set at design time, or later through
+  // SetCheckBoxes). The rows keep their marks while the boxes are hidden.
+  bool CheckBoxes = false;
+  void SetCheckBoxes(bool v);
+  // The pictures of the rows (ListRow::imageIndex); nullptr: no pictures.
+  ImageList* SmallImages() const { return smallImages_; }
+  void SetSmallImages(ImageList* images);
+  bool GridLines = false;
   const std::vector<ListColumn>& Columns() const { return columns_; }
   void SetColumns(const std::vector<ListColumn>& c);
   void SetColumnTitle(size_t i, const std::string& title);
@@ -342,7 +373,7 @@ class ListView : public Control {
   int SelectedIndex() const;           // first selected row, -1 if none
   void SetSelectedIndex(int i);        // selects one row (or none with -1)
   void SetChecked(size_t i, bool v);
-  bool CheckBoxes = false;
+  void SetRowImage(size_t i, int image);
   bool RowSelect = true;
   bool MultiSelect = false;
   std::function<void()> OnSelectItem;  // selection changed
@@ -351,10 +382,14 @@ class ListView : public Control {
   // The user selects a row / toggles a check box.
   void UserSelect(int i);
   void UserCheck(size_t i, bool v);
+  // The user clicks on row i (-1: below the rows): the row is selected, then
+  // OnClick runs, also when the row was selected already.
+  void UserClick(int i);
 
  private:
   std::vector<ListColumn> columns_;
   std::vector<ListRow> rows_;
+  ImageList* smallImages_ = nullptr;
 };
 
 class TabSheet : public Control {
@@ -388,13 +423,16 @@ class TabControl : public ItemsControl {
       : ItemsControl(owner, Kind::TabControl, std::move(name), parent) {}
 };
 
+// Arrows that step a number within a range. Bound to an edit (Associate),
+// the edit shows the position and a number typed into it is the position
+// (held to the range); a text that is no number leaves the last position.
 class UpDown : public Control {
  public:
   UpDown(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::UpDown, std::move(name), parent) {}
   int Min() const { return min_; }
   int Max() const { return max_; }
   void SetRange(int mn, int mx);
-  int Position() const { return pos_; }
+  int Position() const;
   void SetPosition(int p);  // clamped; updates the associated edit's text
   Edit* Associate = nullptr;
   std::function<void()> OnChange;

@@ -297,7 +297,25 @@ void FakeToolkit::Click(Form& form, const std::string& name) {
 void FakeToolkit::Type(Form& form, const std::string& name, const std::string& text) {
   auto* e = dynamic_cast<Edit*>(&Get(form, name));
   if (!e) WrongKind(form, name, "an edit");
-  for (char ch : text) e->TypeChar(ch);
+  e->TypeChars(text);
+}
+
+void FakeToolkit::SelectText(Form& form, const std::string& name, int start, int length) {
+  auto* e = dynamic_cast<Edit*>(&Get(form, name));
+  if (!e) WrongKind(form, name, "an edit");
+  e->UserSetSelection(start, length);
+}
+
+void FakeToolkit::MouseMove(Form& form, const std::string& name, int x, int y, int shift) {
+  auto* e = dynamic_cast<Edit*>(&Get(form, name));
+  if (!e) WrongKind(form, name, "an edit");
+  if (e->OnMouseMove) e->OnMouseMove(shift, x, y);
+}
+
+void FakeToolkit::ClickRow(Form& form, const std::string& name, int row) {
+  auto* lv = dynamic_cast<ListView*>(&Get(form, name));
+  if (!lv) WrongKind(form, name, "a list view");
+  lv->UserClick(row);
 }
 
 void FakeToolkit::KeyUp(Form& form, const std::string& name, uint16_t key, int shift) {

@@ -140,7 +140,13 @@ class FakeToolkit : public ui::IApplication {
   //      an unknown name or a component of the wrong kind) ----
   static ui::Component& Get(ui::Form& form, const std::string& name);
   static void Click(ui::Form& form, const std::string& name);  // button, check box, menu item, action
-  static void Type(ui::Form& form, const std::string& name, const std::string& text);  // keystrokes
+  // Keystrokes typed in one burst (they pass the key notation filter together).
+  static void Type(ui::Form& form, const std::string& name, const std::string& text);
+  // The user selects characters of an edit (start from 0) / moves the mouse over it.
+  static void SelectText(ui::Form& form, const std::string& name, int start, int length);
+  static void MouseMove(ui::Form& form, const std::string& name, int x = 0, int y = 0, int shift = 0);
+  // The user clicks a list view's row (-1: below the rows).
+  static void ClickRow(ui::Form& form, const std::string& name, int row);
   static void KeyUp(ui::Form& form, const std::string& name, uint16_t key, int shift = 0);
   static void KeyDown(ui::Form& form, const std::string& name, uint16_t key, int shift = 0);
   static void EnterText(ui::Form& form, const std::string& name, const std::string& text);  // user edit
