@@ -151,6 +151,7 @@ void Win32Application::RunModal(Form& form) {
 }
 
 void Win32Application::Beep() { MessageBeep(MB_OK); }
+void Win32Application::SimpleBeep() { MessageBeep(0xFFFFFFFF); }
 
 void Win32Application::SetTitle(const std::string& title) { title_ = title; }
 

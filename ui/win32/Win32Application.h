@@ -44,6 +44,7 @@ class Win32Application : public IApplication {
   IFormPeer* CreatePeer(Form& form) override;
   void RunModal(Form& form) override;
   void Beep() override;
+  void SimpleBeep() override;
   void SetTitle(const std::string& title) override;
   void Terminate() override;
   void SendSync(std::function<void()> fn) override;

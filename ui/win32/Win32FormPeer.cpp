@@ -109,11 +109,6 @@ void Win32FormPeer::CreateControlWindow(Item& item) {
   if (!item.hwnd) return;
   byWindow_[item.hwnd] = &item;
   if (spec.subclass) SetWindowSubclass(item.hwnd, ControlSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
-  if (c.GetKind() == Kind::ListView) {
-    auto& lv = static_cast<ListView&>(c);
-    DWORD exStyle = (lv.RowSelect ? LVS_EX_FULLROWSELECT : 0) | (lv.CheckBoxes ? LVS_EX_CHECKBOXES : 0);
-    Send(item.hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, exStyle | LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES, exStyle);
-  }
   if (c.GetKind() == Kind::Memo) Send(item.hwnd, EM_SETLIMITTEXT, 0, 0);  // as much as the control can hold
 }
 
@@ -153,6 +148,7 @@ void Win32FormPeer::ApplyAll(Item& item) {
       ApplyText(item);
       Apply(item, Prop::ReadOnly);
       Apply(item, Prop::MaxLength);
+      ApplyInputFilter(item);
       break;
     case Kind::CheckBox:
     case Kind::SpeedButton:
@@ -169,6 +165,10 @@ void Win32FormPeer::ApplyAll(Item& item) {
       ApplyItems(item);
       break;
     case Kind::ListView:
+      if (item.hwnd) {
+        ApplyListStyle(item);
+        ApplySmallImages(item);
+      }
       ApplyColumns(item);
       ApplyRows(item);
       break;
@@ -275,6 +275,18 @@ void Win32FormPeer::Apply(Item& item, Prop p) {
     case Prop::Range:
     case Prop::Position:
       ApplyRange(item);
+      break;
+    case Prop::CheckBoxes:
+      if (h) ApplyListStyle(item);
+      break;
+    case Prop::Images:
+      if (h) ApplySmallImages(item);
+      break;
+    case Prop::ImageIndex:
+      if (h && c.GetKind() == Kind::ListView) ApplyRowImages(item);
+      break;
+    case Prop::InputFilter:
+      ApplyInputFilter(item);
       break;
     default:
       break;

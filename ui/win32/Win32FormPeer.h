@@ -60,7 +60,7 @@ class Win32FormPeer : public IFormPeer {
     std::vector<HWND> radios;         // a radio group's buttons
     std::vector<TabSheet*> tabs;      // a page control's visible sheets, in tab order
     std::vector<Control*> buttons;    // a tool bar's buttons, by command id - 1
-    HIMAGELIST images = nullptr;      // a tool bar's pictures
+    HIMAGELIST images = nullptr;      // a tool bar's pictures, a list view's row pictures
     HFONT font = nullptr;
     size_t mirrored = 0;              // an edit's text length the control holds
   };
@@ -116,6 +116,13 @@ class Win32FormPeer : public IFormPeer {
   void ApplyLines(Item& item);
   void ApplyEditSelection(Item& item);
   void EditCommand(Item& item, HWND ctl, int code);
+  // The model takes the selection the user made in the control.
+  void SyncEditSelection(Edit& e, HWND hwnd);
+  // Key notation input: the filter wraps the edit's window procedure while set.
+  void ApplyInputFilter(Item& item);
+  static LRESULT CALLBACK NotationFilter(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+  // The filter refused a character: the simple beep.
+  void RefusedTyping();
 
   // ---- combo boxes, list boxes, list views (Win32PeerLists.cpp) ----
   void ApplyListItems(Item& item);
@@ -123,6 +130,9 @@ class Win32FormPeer : public IFormPeer {
   void ApplyColumns(Item& item);
   void ApplyRows(Item& item);
   void ApplyListSelection(Item& item);
+  void ApplyListStyle(Item& item);     // grid lines, whole-row selection, check boxes
+  void ApplySmallImages(Item& item);   // the row pictures
+  void ApplyRowImages(Item& item);
   void ListCommand(Item& item, HWND ctl, int code);
   LRESULT ListViewNotify(Item& item, NMHDR* nm, bool& handled);
 

@@ -1,10 +1,13 @@
 // Edits and memos: their windows, text mirroring (a memo's appended lines
 // go to the control as they are, without resending the whole log), the
-// selection, the user's edits, and the keys and focus changes the model's
-// handlers see through the control's subclass.
+// selection both ways, the user's edits, the keys, mouse moves and focus
+// changes the model's handlers see through the control's subclass, and the
+// key notation filter that wraps an edit's window procedure while it is on.
 #include <windows.h>
 #undef MessageBox
 #include <commctrl.h>
+
+#include <windowsx.h>
 
 #include <climits>
 
@@ -78,6 +81,107 @@ void Win32FormPeer::ApplyEditSelection(Item& item) {
   Send(h, EM_SCROLLCARET);
 }
 
+void Win32FormPeer::SyncEditSelection(Edit& e, HWND hwnd) {
+  DWORD start = 0, end = 0;
+  Send(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  e.UserSetSelection(static_cast<int>(start), static_cast<int>(end - start));
+}
+
+namespace {
+
+constexpr UINT_PTR kNotationFilterId = 2;  // the control's own subclass is 1
+
+// The character of a WM_CHAR or WM_IME_CHAR as bytes of the ANSI code page:
+// one byte, two for a double-byte character, none when the code page has no
+// such character. A subclassed control is a Unicode window and gets UTF-16
+// characters, a double-byte character as one message; an ANSI window gets
+// bytes, a double-byte character as a lead and a trail byte message (or one
+// WM_IME_CHAR with the lead byte in the high byte).
+std::string AnsiBytes(HWND hwnd, UINT msg, WPARAM wp) {
+  if (!IsWindowUnicode(hwnd)) {
+    if (msg == WM_IME_CHAR && (wp & 0xFF00)) return {static_cast<char>((wp >> 8) & 0xFF), static_cast<char>(wp & 0xFF)};
+    return std::string(1, static_cast<char>(wp & 0xFF));
+  }
+  WCHAR w = static_cast<WCHAR>(wp & 0xFFFF);
+  char bytes[8];
+  BOOL usedDefault = FALSE;
+  int n = WideCharToMultiByte(CP_ACP, 0, &w, 1, bytes, sizeof bytes, nullptr, &usedDefault);
+  if (n <= 0 || usedDefault) return {};
+  return std::string(bytes, static_cast<size_t>(n));
+}
+
+// A byte of the ANSI code page as the character parameter of the window.
+WPARAM CharParam(HWND hwnd, char c) {
+  if (!IsWindowUnicode(hwnd)) return static_cast<unsigned char>(c);
+  WCHAR w = 0;
+  MultiByteToWideChar(CP_ACP, 0, &c, 1, &w, 1);
+  return w;
+}
+
+// Removes the next waiting character message for the window when it is a
+// trail byte.
+void TakeTrailByte(HWND hwnd) {
+  MSG next;
+  bool unicode = IsWindowUnicode(hwnd) != FALSE;
+  auto peek = unicode ? PeekMessageW : PeekMessageA;
+  if (!peek(&next, hwnd, WM_CHAR, WM_CHAR, PM_NOREMOVE | PM_NOYIELD)) return;
+  std::string bytes = AnsiBytes(hwnd, WM_CHAR, next.wParam);
+  if (bytes.size() == 1 && IsTrailByte(static_cast<unsigned char>(bytes[0])))
+    peek(&next, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
+}
+
+}  // namespace
+
+void Win32FormPeer::ApplyInputFilter(Item& item) {
+  auto* e = dynamic_cast<Edit*>(item.control);
+  if (!e || !item.hwnd) return;
+  // Installed after the control's own subclass, the filter sees every
+  // character first, so that no handler sees a refused one.
+  if (e->KeyNotationInput())
+    SetWindowSubclass(item.hwnd, NotationFilter, kNotationFilterId, reinterpret_cast<DWORD_PTR>(this));
+  else
+    RemoveWindowSubclass(item.hwnd, NotationFilter, kNotationFilterId);
+}
+
+void Win32FormPeer::RefusedTyping() {
+  if (app_) Guard([this] { app_->SimpleBeep(); });
+}
+
+LRESULT CALLBACK Win32FormPeer::NotationFilter(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                               DWORD_PTR ref) {
+  auto* self = reinterpret_cast<Win32FormPeer*>(ref);
+  switch (msg) {
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, NotationFilter, id);
+      break;
+    case WM_CHAR:
+    case WM_IME_CHAR: {
+      std::string bytes = AnsiBytes(hwnd, msg, wp);
+      if (bytes.empty()) return 0;  // no character of the code page: above 126
+      if (bytes.size() > 1) {       // a double-byte character in one message
+        self->RefusedTyping();
+        return 0;
+      }
+      switch (ClassifyNotationChar(static_cast<unsigned char>(bytes[0]))) {
+        case NotationChar::LeadByte:
+          // A lead byte on its own: its trail byte waits right behind it
+          // when the character came from the keyboard or the input method.
+          if (msg == WM_CHAR) TakeTrailByte(hwnd);
+          self->RefusedTyping();
+          return 0;
+        case NotationChar::Drop:
+          return 0;
+        case NotationChar::Type:
+          break;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
 void Win32FormPeer::EditCommand(Item& item, HWND ctl, int code) {
   if (code != EN_CHANGE) return;
   auto* e = static_cast<Edit*>(item.control);
@@ -123,19 +227,25 @@ LRESULT Win32FormPeer::HandleControlMessage(Item& item, HWND hwnd, UINT msg, WPA
       DWORD start = 0, end = 0;
       Send(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
       e->UserSetSelection(static_cast<int>(start), static_cast<int>(end - start));
-      char key = static_cast<char>(wp);
+      // The handler sees the byte of the ANSI code page (the lead byte of a
+      // double-byte character, which then goes or stays whole).
+      std::string bytes = AnsiBytes(hwnd, msg, wp);
+      if (bytes.empty()) break;
+      char key = bytes[0];
       Guard([e, &key] { e->OnKeyPress(key); });
       if (key == 0) {
         handled = true;
         return 0;
       }
-      wp = static_cast<unsigned char>(key);
+      if (bytes.size() == 1 && key != bytes[0]) wp = CharParam(hwnd, key);
       break;
     }
     case WM_KEYDOWN:
     case WM_KEYUP: {
       auto& fn = msg == WM_KEYDOWN ? e->OnKeyDown : e->OnKeyUp;
       if (!fn) break;
+      // A released key may have moved the caret or the selection.
+      if (msg == WM_KEYUP) SyncEditSelection(*e, hwnd);
       uint16_t key = static_cast<uint16_t>(wp);
       int shift = ShiftState();
       Guard([&fn, &key, shift] { fn(key, shift); });
@@ -146,9 +256,24 @@ LRESULT Win32FormPeer::HandleControlMessage(Item& item, HWND hwnd, UINT msg, WPA
       wp = key;
       break;
     }
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP: {
+      // The control moves the selection first; the handler sees the new one.
+      LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+      SyncEditSelection(*e, hwnd);
+      if (msg == WM_MOUSEMOVE && e->OnMouseMove) {
+        int shift = ShiftState(), x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+        Guard([e, shift, x, y] { e->OnMouseMove(shift, x, y); });
+      }
+      handled = true;
+      return r;
+    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
       LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+      // The model keeps the caret where the user left it (the key code
+      // dialog inserts there when a key is clicked).
+      if (msg == WM_KILLFOCUS) SyncEditSelection(*e, hwnd);
       auto& fn = msg == WM_SETFOCUS ? e->OnEnter : e->OnExit;
       if (fn) Guard([&fn] { fn(); });
       handled = true;

@@ -1,5 +1,6 @@
 // Combo boxes, list boxes and report-style list views: their windows, items,
-// selection, columns, rows and check boxes, and the user's picks.
+// selection, columns, rows with their pictures and check boxes, and the
+// user's picks and clicks.
 #include <windows.h>
 #undef MessageBox
 #include <commctrl.h>
@@ -26,7 +27,8 @@ bool win32peer::ListWindowSpec(Control& c, WindowSpec& spec) {
       return true;
     case Kind::ListView:
       spec.cls = WC_LISTVIEWA;
-      spec.style = WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
+      // The row pictures belong to the peer, not to the control.
+      spec.style = WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
                    (static_cast<ListView&>(c).MultiSelect ? 0 : LVS_SINGLESEL);
       spec.ex = WS_EX_CLIENTEDGE;
       return true;
@@ -85,15 +87,17 @@ void Win32FormPeer::ApplyRows(Item& item) {
   const auto& rows = static_cast<ListView&>(*item.control).Rows();
   for (size_t i = 0; i < rows.size(); ++i) {
     LVITEMA lvi{};
-    lvi.mask = LVIF_TEXT | (rows[i].imageIndex >= 0 ? LVIF_IMAGE : 0);
+    lvi.mask = LVIF_TEXT | LVIF_IMAGE;
     lvi.iItem = static_cast<int>(i);
-    lvi.pszText = const_cast<char*>(rows[i].caption.c_str());
-    lvi.iImage = rows[i].imageIndex;
+    std::string caption = Displayable(rows[i].caption);
+    lvi.pszText = caption.data();
+    lvi.iImage = rows[i].imageIndex >= 0 ? rows[i].imageIndex : I_IMAGENONE;
     int at = static_cast<int>(Send(h, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lvi)));
     for (size_t k = 0; k < rows[i].subItems.size(); ++k) {
       LVITEMA sub{};
       sub.iSubItem = static_cast<int>(k + 1);
-      sub.pszText = const_cast<char*>(rows[i].subItems[k].c_str());
+      std::string text = Displayable(rows[i].subItems[k]);
+      sub.pszText = text.data();
       Send(h, LVM_SETITEMTEXTA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&sub));
     }
   }
@@ -119,6 +123,39 @@ void Win32FormPeer::ApplyListSelection(Item& item) {
   }
   int sel = lv.SelectedIndex();
   if (sel >= 0) Send(h, LVM_ENSUREVISIBLE, static_cast<WPARAM>(sel), FALSE);
+  --updating_;
+}
+
+void Win32FormPeer::ApplyListStyle(Item& item) {
+  auto& lv = static_cast<ListView&>(*item.control);
+  constexpr DWORD kMask = LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES;
+  DWORD exStyle = (lv.RowSelect ? LVS_EX_FULLROWSELECT : 0) | (lv.CheckBoxes ? LVS_EX_CHECKBOXES : 0) |
+                  (lv.GridLines ? LVS_EX_GRIDLINES : 0);
+  ++updating_;
+  Send(item.hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, kMask, exStyle);
+  --updating_;
+  // Boxes that just appeared show the rows' marks.
+  if (lv.CheckBoxes) ApplyListSelection(item);
+}
+
+void Win32FormPeer::ApplySmallImages(Item& item) {
+  auto& lv = static_cast<ListView&>(*item.control);
+  HIMAGELIST old = item.images;
+  item.images = lv.SmallImages() ? MakeImageList(*lv.SmallImages()) : nullptr;
+  Send(item.hwnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(item.images));
+  if (old) ImageList_Destroy(old);
+}
+
+void Win32FormPeer::ApplyRowImages(Item& item) {
+  const auto& rows = static_cast<ListView&>(*item.control).Rows();
+  ++updating_;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    LVITEMA lvi{};
+    lvi.mask = LVIF_IMAGE;
+    lvi.iItem = static_cast<int>(i);
+    lvi.iImage = rows[i].imageIndex >= 0 ? rows[i].imageIndex : I_IMAGENONE;
+    Send(item.hwnd, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
+  }
   --updating_;
 }
 
@@ -158,6 +195,10 @@ LRESULT Win32FormPeer::ListViewNotify(Item& item, NMHDR* nm, bool&) {
         Guard([lv] { lv->UserSelect(-1); });
       }
     }
+  } else if (nm->code == static_cast<UINT>(NM_CLICK)) {
+    // The selection has changed already (LVN_ITEMCHANGED comes first).
+    int row = reinterpret_cast<NMITEMACTIVATE*>(nm)->iItem;
+    Guard([lv, row] { lv->UserClick(row); });
   } else if (nm->code == static_cast<UINT>(NM_DBLCLK)) {
     if (lv->OnDblClick) Guard([lv] { lv->OnDblClick(); });
   }

@@ -72,6 +72,11 @@ void Win32FormPeer::ApplyTabIndex(Item& item) {
 
 void Win32FormPeer::ApplyRange(Item& item) {
   if (auto* ud = dynamic_cast<UpDown*>(item.control); ud && item.hwnd) {
+    // Bound to its edit, the arrow keys of the edit step it too; the model
+    // writes the number into the edit itself.
+    if (ud->Associate && !reinterpret_cast<HWND>(Send(item.hwnd, UDM_GETBUDDY)))
+      if (Item* buddy = EnsureItem(*ud->Associate); buddy && buddy->hwnd)
+        Send(item.hwnd, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy->hwnd));
     Send(item.hwnd, UDM_SETRANGE32, static_cast<WPARAM>(ud->Min()), static_cast<LPARAM>(ud->Max()));
     Send(item.hwnd, UDM_SETPOS32, 0, ud->Position());
   }

@@ -4,6 +4,7 @@
 // styles of each family of controls.
 #include <windows.h>
 #undef MessageBox
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -57,5 +58,9 @@ bool EditWindowSpec(Control& c, WindowSpec& spec);    // edits and memos
 bool ListWindowSpec(Control& c, WindowSpec& spec);    // combo boxes, list boxes, list views
 bool PageWindowSpec(Control& c, WindowSpec& spec);    // page and tab controls, up-downs
 bool ToolBarWindowSpec(Control& c, WindowSpec& spec); // tool bars and their buttons
+
+// The pictures of an image list as a system image list with their alpha
+// channel (tool bars, list view rows); nullptr when it cannot be made.
+HIMAGELIST MakeImageList(const ImageList& list);
 
 }  // namespace km27::ui::win32peer

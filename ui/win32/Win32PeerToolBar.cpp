@@ -16,10 +16,7 @@ namespace km27::ui {
 
 using namespace win32peer;
 
-namespace {
-
-// The pictures as a system image list with their alpha channel.
-HIMAGELIST MakeImageList(const ImageList& list) {
+HIMAGELIST win32peer::MakeImageList(const ImageList& list) {
   HIMAGELIST himl = ImageList_Create(list.Width(), list.Height(), ILC_COLOR32, static_cast<int>(list.Images().size()), 1);
   if (!himl) return nullptr;
   for (const Image& image : list.Images()) {
@@ -40,8 +37,6 @@ HIMAGELIST MakeImageList(const ImageList& list) {
   }
   return himl;
 }
-
-}  // namespace
 
 bool win32peer::ToolBarWindowSpec(Control& c, WindowSpec& spec) {
   switch (c.GetKind()) {
