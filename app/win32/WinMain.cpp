@@ -14,12 +14,15 @@
 #include "device/CommX.h"
 #include "device/Ports.h"
 #include "device/win32/PortsRegistry.h"
+#include "keyboard/KeyCode.h"
+#include "keyboard/ReadData.h"
 #include "keyboard/win32/Win32ForegroundWindow.h"
 #include "keyboard/win32/Win32KeyInjector.h"
 #include "settings/Language.h"
 #include "settings/Version.h"
 #include "settings/win32/Win32FileSystem.h"
 #include "shell/Main.h"
+#include "shell/ReadConsumers.h"
 #include "shell/win32/Win32TrayPeer.h"
 #include "ui/win32/Win32Application.h"
 
@@ -98,23 +101,44 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   ReadVersionInfo();
 
-  // The windows, in their fixed order; all hidden. The options dialog, the
-  // key code and read data dialogs and the setup wizard follow the
-  // communication window as they are built.
+  // The windows, in their fixed order; all hidden. The options dialog comes
+  // between the communication window and the key code dialog, the setup
+  // wizard after the read data dialog, as they are built.
   auto main = std::make_unique<TfrmMain>();
   frmMain = main.get();
   auto comm = std::make_unique<TfrmComm>(CreateCommX());
   frmComm = comm.get();
+  auto keyCode = std::make_unique<TfrmKeyCode>();
+  frmKeyCode = keyCode.get();
+  auto readData = std::make_unique<TfrmReadData>();
+  frmReadData = readData.get();
+  // The read data dialog runs the converter through the main window's actions.
+  frmReadData->Run.Start = [] { frmMain->actStart->Execute(); };
+  frmReadData->Run.Stop = [] { frmMain->actStop->Execute(); };
+  frmReadData->Run.ShowMain = [] { frmMain->actShowMain->Execute(); };
+
+  // Reads go to the read data dialog while it shows.
+  static TReadConsumers readConsumers;
+  readConsumers.readData = frmReadData;
+  frmComm->readConsumers = &readConsumers;
 
   LanguageForms forms;
   forms.main = frmMain;
   forms.comm = frmComm;
+  forms.keyCode = frmKeyCode;
+  forms.readData = frmReadData;
   SetLanguageForms(forms);
 
   int code = app.Run();
 
   // Windows go in reverse order; the port closes with the communication window.
   SetLanguageForms(LanguageForms{});
+  frmComm->readConsumers = nullptr;
+  readConsumers.readData = nullptr;
+  frmReadData = nullptr;
+  readData.reset();
+  frmKeyCode = nullptr;
+  keyCode.reset();
   frmComm = nullptr;
   comm.reset();
   frmMain = nullptr;

@@ -70,6 +70,11 @@ TEST_P(LanguageFileTest, CarriesEveryMessageWithWordingAndTheMainTitle) {
     EXPECT_TRUE(ini.Value("Main.Action", k).has_value()) << k;
   for (const char* k : {"btnClear", "btnClose", "chkType", "Label2"})
     EXPECT_TRUE(ini.Value("Comm.Button", k).has_value()) << k;
+  for (const char* k : {"btnOK", "btnCancel", "btnClear"}) EXPECT_TRUE(ini.Value("KeyCode.Button", k).has_value()) << k;
+  EXPECT_FALSE(ini.ReadString("KeyCode.Label", "lblNote", "").empty());
+  EXPECT_EQ(ini.SectionLines("KeyCode.lvwKeyTable").size(), 2u);  // both columns
+  for (const char* k : {"lblCardData", "lblBlockStart", "lblBlockDigit", "lblNote"})
+    EXPECT_TRUE(ini.Value("ReadData.Label", k).has_value()) << k;
   EXPECT_FALSE(ini.ReadString("General", "LanguageName", "").empty());
   EXPECT_EQ(ByteString(GetParam()), ini.ReadString("General", "LanguageName", "") + ".rlf");
 }
