@@ -23,6 +23,8 @@
 #include "settings/win32/Win32FileSystem.h"
 #include "shell/Main.h"
 #include "shell/ReadConsumers.h"
+#include "shell/option/Option.h"
+#include "shell/win32/Win32DesktopShell.h"
 #include "shell/win32/Win32TrayPeer.h"
 #include "ui/win32/Win32Application.h"
 
@@ -91,6 +93,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   static RegistrySerialDeviceMap deviceMap;
   SetSerialDeviceMap(&deviceMap);
   InstallWin32TrayPeer();
+  InstallWin32DesktopShell();
 
   static ui::Win32Application app(instance);
   ui::SetApp(&app);
@@ -101,13 +104,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   ReadVersionInfo();
 
-  // The windows, in their fixed order; all hidden. The options dialog comes
-  // between the communication window and the key code dialog, the setup
-  // wizard after the read data dialog, as they are built.
+  // The windows, in their fixed order; all hidden. The setup wizard comes
+  // after the read data dialog as it is built.
   auto main = std::make_unique<TfrmMain>();
   frmMain = main.get();
   auto comm = std::make_unique<TfrmComm>(CreateCommX());
   frmComm = comm.get();
+  auto option = std::make_unique<TfrmOption>();
+  frmOption = option.get();
+  frmMain->OptionForm = frmOption;
+  frmMain->OnApplyOptionLayout = [] {
+    if (frmOption) frmOption->ApplyOptionLayout();
+  };
   auto keyCode = std::make_unique<TfrmKeyCode>();
   frmKeyCode = keyCode.get();
   auto readData = std::make_unique<TfrmReadData>();
@@ -125,6 +133,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   LanguageForms forms;
   forms.main = frmMain;
   forms.comm = frmComm;
+  forms.option = frmOption;
   forms.keyCode = frmKeyCode;
   forms.readData = frmReadData;
   SetLanguageForms(forms);
@@ -139,6 +148,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   readData.reset();
   frmKeyCode = nullptr;
   keyCode.reset();
+  frmMain->OptionForm = nullptr;
+  frmMain->OnApplyOptionLayout = nullptr;
+  frmOption = nullptr;
+  option.reset();
   frmComm = nullptr;
   comm.reset();
   frmMain = nullptr;

@@ -15,7 +15,12 @@
 //                                                  caption, then the texts of its controls
 //   winctl boxok <caption|*>                       presses the message box's OK button
 //   winctl foreground                              prints class<TAB>title of the foreground window
-//   winctl click <class> <title|*> <control text>  presses the window's child button with that text
+//   winctl click <class> <title|*> <text>           presses the window's button with that text
+//                                                  (BM_CLICK, posted)
+//   winctl origin <class> [title|*]                prints the screen position x y of the
+//                                                  window's client area
+//   winctl command <class> <title|*> <child class> <id>   posts WM_COMMAND(id) from the window's
+//                                                  first child of that class (a tool bar button)
 #include <windows.h>
 
 #include <cstdio>
@@ -48,7 +53,7 @@ int Usage() {
                "usage: winctl wait|gone <class> <title|*> <ms> | close|text|visible|children <class> [title|*]\n"
                "       | post <class> <title|*> <msg> <wparam> <lparam> | count <class>\n"
                "       | box <caption|*> <ms> | boxok <caption|*> | foreground\n"
-               "       | click <class> <title|*> <control text>\n");
+               "       | origin <class> [title|*] | click <class> <title|*> <text> | command <class> <title|*> <child class> <id>\n");
   return 2;
 }
 
@@ -79,16 +84,18 @@ BOOL CALLBACK PrintChild(HWND w, LPARAM) {
 
 HWND FindBox(const char* caption) { return Find("#32770", caption); }
 
-struct ChildByText {
-  std::string text;
+struct ChildCtx {
+  std::string cls, text;
   HWND found = nullptr;
 };
 
-BOOL CALLBACK FindChildByText(HWND w, LPARAM lp) {
-  auto* c = reinterpret_cast<ChildByText*>(lp);
-  if (TextOf(w) != c->text) return TRUE;
-  c->found = w;
-  return FALSE;
+BOOL CALLBACK FindChild(HWND w, LPARAM lp) {
+  auto* c = reinterpret_cast<ChildCtx*>(lp);
+  if ((c->cls.empty() || ClassOf(w) == c->cls) && (c->text.empty() || TextOf(w) == c->text)) {
+    c->found = w;
+    return FALSE;
+  }
+  return TRUE;
 }
 
 }  // namespace
@@ -155,17 +162,33 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::strcmp(cmd, "visible") == 0) return IsWindowVisible(w) ? 0 : 1;
-  if (std::strcmp(cmd, "click") == 0) {
-    if (argc < 5) return Usage();
-    ChildByText c;
-    c.text = argv[4];
-    EnumChildWindows(w, FindChildByText, reinterpret_cast<LPARAM>(&c));
-    if (!c.found || !IsWindowEnabled(c.found)) return 1;
-    return PostMessageA(c.found, BM_CLICK, 0, 0) ? 0 : 1;
+  if (std::strcmp(cmd, "origin") == 0) {
+    POINT p{0, 0};
+    ClientToScreen(w, &p);
+    std::printf("%ld %ld\n", static_cast<long>(p.x), static_cast<long>(p.y));
+    return 0;
   }
   if (std::strcmp(cmd, "children") == 0) {
     EnumChildWindows(w, PrintChild, 0);
     return 0;
+  }
+  if (std::strcmp(cmd, "click") == 0 || std::strcmp(cmd, "command") == 0) {
+    bool click = std::strcmp(cmd, "click") == 0;
+    if (argc < (click ? 5 : 6)) return Usage();
+    ChildCtx c;
+    if (click)
+      c.text = argv[4];
+    else
+      c.cls = argv[4];
+    EnumChildWindows(w, FindChild, reinterpret_cast<LPARAM>(&c));
+    if (!c.found) {
+      std::fprintf(stderr, "winctl: no child %s\n", argv[4]);
+      return 1;
+    }
+    if (click) return IsWindowEnabled(c.found) && PostMessageA(c.found, BM_CLICK, 0, 0) ? 0 : 1;
+    return PostMessageA(w, WM_COMMAND, MAKEWPARAM(std::atoi(argv[5]), BN_CLICKED), reinterpret_cast<LPARAM>(c.found))
+               ? 0
+               : 1;
   }
   if (std::strcmp(cmd, "post") == 0) {
     if (argc < 7) return Usage();

@@ -633,17 +633,29 @@ LRESULT Win32FormPeer::OnCtlColor(UINT msg, HDC dc, HWND ctl, bool& handled) {
   const Control& c = *item->control;
   uint32_t text = c.EffectiveFont().color;
   uint32_t back = c.Color();
-  if (text == kDefaultColor && back == kDefaultColor) return 0;
+  // The body of a page control with tabs is drawn in the window colour: the
+  // labels, group captions and buttons on its pages take that colour too.
+  const bool onTabbedPage = msg == WM_CTLCOLORSTATIC && OnTabbedPage(c);
+  if (text == kDefaultColor && back == kDefaultColor && !onTabbedPage) return 0;
   handled = true;
   if (text != kDefaultColor) SetTextColor(dc, text);
   if (back != kDefaultColor) {
     SetBkColor(dc, back);
     return reinterpret_cast<LRESULT>(BrushFor(back));
   }
-  bool window = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
+  bool window = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX || onTabbedPage;
   int sys = window ? COLOR_WINDOW : COLOR_BTNFACE;
   SetBkColor(dc, GetSysColor(sys));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(sys));
+}
+
+bool Win32FormPeer::OnTabbedPage(const Control& c) {
+  for (const Control* p = c.Parent(); p; p = p->Parent()) {
+    if (p->GetKind() != Kind::TabSheet) continue;
+    const Item* pc = p->Parent() ? Find(*p->Parent()) : nullptr;
+    return pc && !pc->tabs.empty();
+  }
+  return false;
 }
 
 bool Win32FormPeer::OnSetCursor(HWND ctl) {

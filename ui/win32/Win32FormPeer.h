@@ -75,6 +75,8 @@ class Win32FormPeer : public IFormPeer {
   LRESULT OnCtlColor(UINT msg, HDC dc, HWND ctl, bool& handled);
   // The pointer over a control that asks for its own; false: the default one.
   bool OnSetCursor(HWND ctl);
+  // Whether the control lies on a page of a page control that shows its tabs.
+  bool OnTabbedPage(const Control& c);
   void CreateFormWindow();
   Item* EnsureItem(Control& c);
   Item* Find(const Component& c);

@@ -1,0 +1,87 @@
+// The settings the options dialog edits, their comparison for the close
+// question, and the operations of the other windows the dialog calls.
+#include "device/Comm.h"
+#include "settings/Define.h"
+#include "settings/Language.h"
+#include "settings/SetupFile.h"
+#include "shell/Main.h"
+#include "shell/option/OptionPage.h"
+
+namespace km27 {
+
+TOptionSettings TOptionSettings::FromCurrent() {
+  TOptionSettings s;
+  s.LanguageFile = General.LanguageFile;
+  s.AutoStart = General.AutoStart;
+  s.Port = Serial.Port;
+  s.TargetWindow = km27::TargetWindow;
+  s.KeyData = km27::KeyData;
+  return s;
+}
+
+void TOptionSettings::ApplyToCurrent() const {
+  General.LanguageFile = LanguageFile;
+  General.AutoStart = AutoStart;
+  Serial.Port = Port;
+  km27::TargetWindow = TargetWindow;
+  km27::KeyData = KeyData;
+}
+
+namespace {
+
+bool SameBlock(const TBlockData& a, const TBlockData& b) {
+  return a.Track == b.Track && a.AllData == b.AllData && a.Start == b.Start && a.Digit == b.Digit &&
+         a.BlockHeader == b.BlockHeader && a.BlockFooter == b.BlockFooter;
+}
+
+bool SameTarget(const TTargetWindow& a, const TTargetWindow& b) {
+  return a.CheckHWND == b.CheckHWND && a.CheckClassName == b.CheckClassName &&
+         a.CheckWindowTitle == b.CheckWindowTitle && a.HWND == b.HWND && a.ClassName == b.ClassName &&
+         a.WindowTitle == b.WindowTitle && a.TargetLock == b.TargetLock;
+}
+
+}  // namespace
+
+bool OptionSettingsDiffer(const TOptionSettings& a, const TOptionSettings& b, bool withTarget) {
+  if (a.AutoStart != b.AutoStart || a.Port != b.Port) return true;
+  if (withTarget && !SameTarget(a.TargetWindow, b.TargetWindow)) return true;
+  const TKeyFormat& x = a.KeyData;
+  const TKeyFormat& y = b.KeyData;
+  if (x.Header != y.Header || x.TrackSeparator != y.TrackSeparator || x.Terminator != y.Terminator ||
+      x.BlockNum != y.BlockNum || x.Blocks.size() != y.Blocks.size())
+    return true;
+  for (size_t i = 0; i < x.Blocks.size(); ++i)
+    if (!SameBlock(x.Blocks[i], y.Blocks[i])) return true;
+  return false;
+}
+
+TOptionLinks DefaultOptionLinks() {
+  TOptionLinks l;
+  l.ClosePort = [] {
+    if (frmComm) frmComm->ClosePort();
+  };
+  l.OpenPort = [](bool showError) { return frmComm && frmComm->OpenPort(showError); };
+  l.SendCommand = [](const std::string& command) {
+    if (frmComm) frmComm->SendCommand(command);
+  };
+  l.WaitResponse = [](int32_t ms) { return frmComm ? frmComm->WaitResponse(ms) : ByteString(); };
+  l.ApplyReleaseMode = [] {
+    if (frmMain) frmMain->ApplyReleaseMode();
+  };
+  l.CheckFirmware = [] { return frmMain && frmMain->CheckFirmware(); };
+  l.CheckPowerOnSetting = [] { return frmMain ? frmMain->CheckPowerOnSetting() : 0; };
+  l.ShowSetupValues = [] {
+    if (frmMain) frmMain->ShowSetupValues();
+  };
+  l.ShowMonitor = [] {
+    if (frmComm) frmComm->Show();
+  };
+  l.ShowWizard = [] {
+    if (frmMain) frmMain->actWizardExecute();
+  };
+  l.SaveSetupFile = [] { SaveSetupFile(); };
+  l.LoadLanguage = [](int index) { LoadLanguage(index); };
+  return l;
+}
+
+}  // namespace km27
