@@ -23,7 +23,10 @@ std::vector<TCharacterTableRow> CharacterTableRows() {
     if (state.Alt) mods += " [Alt]";
     if (state.Hankaku) mods += " [hankaku]";
     row.ShiftState = TrimSpaces(mods);
-    row.Key = KeyDescription(code);
+    // A printable character the layout has no key for shows no key (code 0
+    // would read "Null", the name of the key-less control character).
+    const bool untypable = code == 0 && c >= 0x20 && c <= 0x7E;
+    row.Key = untypable ? std::string() : KeyDescription(code);
     rows.push_back(std::move(row));
   }
   return rows;

@@ -65,22 +65,22 @@ void TfrmMain::CreateComponents() {
   ui::Font big = font;
   big.height = 21;
 
-  // Start, Stop and Hide keep texts and visibility of their own (the language
-  // file's "Main.SpeedButton", the release mode), so they follow their
-  // actions' enabled state through SyncRunButtons rather than an action link.
+  // Start and Stop keep captions of their own (the language file's
+  // "Main.SpeedButton") and Hide a visibility of its own (the release mode):
+  // each follows only the rest of its action.
   spbStart = &Make<ui::SpeedButton>("spbStart");
   spbStart->SetBounds(8, 8, 206, 65);
   spbStart->SetParentFont(false);
   spbStart->SetFont(big);
+  spbStart->SetAction(actStart, ui::Control::alEnabled | ui::Control::alVisible);
   spbStart->SetCaption("Start");
-  spbStart->OnClick = [this] { actStart->Execute(); };
 
   spbStop = &Make<ui::SpeedButton>("spbStop");
   spbStop->SetBounds(222, 8, 206, 65);
   spbStop->SetParentFont(false);
   spbStop->SetFont(big);
+  spbStop->SetAction(actStop, ui::Control::alEnabled | ui::Control::alVisible);
   spbStop->SetCaption("Stop");
-  spbStop->OnClick = [this] { actStop->Execute(); };
 
   spbOption = &Make<ui::SpeedButton>("spbOption");
   spbOption->SetBounds(8, 80, 206, 30);
@@ -92,8 +92,7 @@ void TfrmMain::CreateComponents() {
 
   spbHideMain = &Make<ui::SpeedButton>("spbHideMain");
   spbHideMain->SetBounds(222, 116, 206, 30);
-  spbHideMain->SetCaption(actHideMain->Caption());
-  spbHideMain->OnClick = [this] { actHideMain->Execute(); };
+  spbHideMain->SetAction(actHideMain, ui::Control::alCaption | ui::Control::alEnabled);
 
   lblValueList = &Make<ui::Label>("lblValueList");
   lblValueList->SetBounds(8, 134, 200, 16);
@@ -160,13 +159,6 @@ void TfrmMain::CreateComponents() {
   OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
   OnMinimize = [this] { FormMinimize(); };
 
-  SyncRunButtons();
-}
-
-void TfrmMain::SyncRunButtons() {
-  spbStart->SetEnabled(actStart->Enabled());
-  spbStop->SetEnabled(actStop->Enabled());
-  spbHideMain->SetEnabled(actHideMain->Enabled());
 }
 
 void TfrmMain::ShowBalloon(const std::string& title, const std::string& text) {
@@ -190,7 +182,6 @@ void TfrmMain::SetRunState(bool running) {
   tmrCheckSPST->SetEnabled(running);
   // A switched-off connection check stays off.
   tmrCheckConnect->SetEnabled(running && ConnectionCheckFlags() != "000");
-  SyncRunButtons();
 }
 
 bool TfrmMain::PortOpen() const { return frmComm && frmComm->CommX1().IsOpen(); }
@@ -296,7 +287,6 @@ void TfrmMain::actShowMainExecute() {
   coolTrayIcon1_->RestoreMainForm();
   actShowMain->SetEnabled(false);
   actHideMain->SetEnabled(true);
-  SyncRunButtons();
   shownWhileRunning_ = gRunning;
 }
 
@@ -304,7 +294,6 @@ void TfrmMain::actHideMainExecute() {
   coolTrayIcon1_->HideMainForm();
   actShowMain->SetEnabled(true);
   actHideMain->SetEnabled(false);
-  SyncRunButtons();
   if (gRunning && !shownWhileRunning_)
     ShowBalloon(gstrStart, gstrTackBar1 + "\r" + gstrTackBar2);
   else

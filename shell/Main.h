@@ -126,7 +126,6 @@ class TfrmMain : public ui::Form {
 
  private:
   void CreateComponents();
-  void SyncRunButtons();
   void SetRunState(bool running);
   bool StartOrStop(bool start, bool& superseded);
   bool PortOpen() const;

@@ -35,7 +35,6 @@ void TfrmMain::tmrStartupTimer() {
   gCloseRequested = false;
   actShowMain->SetEnabled(false);
   actHideMain->SetEnabled(true);
-  SyncRunButtons();
 
   // Without a wizard window the setup cannot be completed: that counts as a
   // cancelled wizard.

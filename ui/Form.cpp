@@ -67,9 +67,16 @@ void Form::Hide() {
 }
 
 void Form::Close() {
+  if (QueryClose()) CloseWithoutQuery();
+}
+
+bool Form::QueryClose() {
   bool canClose = true;
   if (OnCloseQuery) OnCloseQuery(canClose);
-  if (!canClose) return;
+  return canClose;
+}
+
+void Form::CloseWithoutQuery() {
   CloseAction action = IsMainForm ? CloseAction::Free : CloseAction::Hide;
   if (OnClose) OnClose(action);
   if (action == CloseAction::None) return;

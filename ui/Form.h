@@ -59,6 +59,11 @@ class Form : public Control {
   // Close as the user's close box does: OnCloseQuery may refuse; then OnClose
   // decides (default: hide; the main form's Free ends the program).
   void Close();
+  // The two halves of Close, for the end of the user's session: the system
+  // first asks whether the program may end (the close query, which may ask
+  // the user), then ends it without asking again.
+  bool QueryClose();
+  void CloseWithoutQuery();
   bool Showing() const { return showing_; }
   void BringToFront();
   void Minimize();

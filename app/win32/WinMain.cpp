@@ -68,7 +68,13 @@ class InstanceMutex {
 };
 
 void ShowAlreadyRunning() {
-  MessageBoxA(nullptr, kAlreadyRunningText, kAlreadyRunningCaption, MB_OK);
+  // The box belongs to the application's own (hidden) window, titled like the
+  // program, as every box of the program does; none of the program's windows
+  // is made.
+  HWND application = CreateWindowExA(0, "STATIC", km27::TfrmMain::kApplicationTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                     nullptr, GetModuleHandleA(nullptr), nullptr);
+  MessageBoxA(application, kAlreadyRunningText, kAlreadyRunningCaption, MB_OK);
+  if (application) DestroyWindow(application);
   // The first copy's main window is only brought forward, not shown.
   if (HWND first = FindWindowA(kMainClass, kMainTitle)) SetForegroundWindow(first);
 }

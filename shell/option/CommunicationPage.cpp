@@ -70,11 +70,8 @@ std::string TCommunicationPage::Printable(const ByteString& response) {
 }
 
 void TCommunicationPage::btnReturnSPSettingClick() {
-  if (!form_.BeginExchange()) return;
-  struct End {
-    TfrmOption& f;
-    ~End() { f.EndExchange(); }
-  } end{form_};
+  TExchange exchange(form_);
+  if (!exchange.Held()) return;
   TOptionLinks& link = form_.Links();
   std::string message;
   try {

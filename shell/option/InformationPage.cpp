@@ -91,11 +91,8 @@ std::string TInformationPage::FirmwareLine(const std::string& response) {
 }
 
 void TInformationPage::spbFirmVersionClick() {
-  if (!form_.BeginExchange()) return;
-  struct End {
-    TfrmOption& f;
-    ~End() { f.EndExchange(); }
-  } end{form_};
+  TExchange exchange(form_);
+  if (!exchange.Held()) return;
   TOptionLinks& link = form_.Links();
   try {
     if (!link.SendCommand || !link.WaitResponse) return;

@@ -233,11 +233,9 @@ void TfrmOption::btnConnetTestClick() {
 }
 
 bool TfrmOption::ConnectionTest(const TConnectionTestBox& box) {
-  if (!box.portBox || !BeginExchange()) return false;
-  struct End {
-    TfrmOption& f;
-    ~End() { f.EndExchange(); }
-  } end{*this};
+  if (!box.portBox) return false;
+  TExchange exchange(*this);
+  if (!exchange.Held()) return false;
   connectionTest_->Run(box);
   return true;
 }

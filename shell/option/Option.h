@@ -141,6 +141,23 @@ class TfrmOption : public ui::Form {
   bool pendingEditSettled_ = false;
 };
 
+// Holds the dialog's one exchange with the reader for its lifetime; Held() is
+// false when another exchange was already running.
+class TExchange {
+ public:
+  explicit TExchange(TfrmOption& form) : form_(form), held_(form.BeginExchange()) {}
+  ~TExchange() {
+    if (held_) form_.EndExchange();
+  }
+  TExchange(const TExchange&) = delete;
+  TExchange& operator=(const TExchange&) = delete;
+  bool Held() const { return held_; }
+
+ private:
+  TfrmOption& form_;
+  bool held_;
+};
+
 // The process's options dialog (created at start-up after the communication window).
 extern TfrmOption* frmOption;
 

@@ -161,5 +161,25 @@ TEST_F(KeyInjectionTest, CharacterTableRows) {
   EXPECT_EQ(rows[0x61].ShiftState, "[Shift]");
 }
 
+// A layout without "(" and ")" (VkKeyScanA answers -1).
+class NoParenthesesLayout : public IKeyInjector {
+ public:
+  NoParenthesesLayout() { SetKeyInjector(this); }
+  ~NoParenthesesLayout() override { SetKeyInjector(nullptr); }
+  void KeyEvent(uint8_t, bool) override {}
+  int16_t VkKeyScan(char c) override { return c == '(' || c == ')' ? -1 : UsLayoutVkKeyScan(c); }
+  bool CapsLockOn() override { return false; }
+};
+
+TEST(CharacterTable, ACharacterTheLayoutCannotTypeShowsNoKey) {
+  NoParenthesesLayout layout;
+  auto rows = CharacterTableRows();
+  EXPECT_EQ(rows['('].Key, "");
+  EXPECT_EQ(rows['('].ShiftState, "");
+  EXPECT_EQ(rows[')'].Key, "");
+  EXPECT_EQ(rows['*'].Key, "[8]");
+  EXPECT_EQ(rows[0x00].Key, "Null");  // the control character without a key keeps its name
+}
+
 }  // namespace
 }  // namespace km27

@@ -27,6 +27,41 @@ TEST_F(CloseAndTray, CloseAsksAndCancelKeepsRunning) {
   EXPECT_FALSE(gCloseRequested);
 }
 
+TEST_F(CloseAndTray, EndOfSessionAsksOnlyWhileTheWindowIsShown) {
+  CreateMain();
+  RunStartup();
+  ASSERT_TRUE(main->Showing());
+  tk.QueueAnswer(ui::MsgResult::Cancel);
+  EXPECT_FALSE(main->QueryClose());  // the session may not end
+  ASSERT_EQ(BoxTexts(), std::vector<std::string>{"Finish KM-27?"});
+  EXPECT_TRUE(main->QueryClose());
+  main->CloseWithoutQuery();
+  EXPECT_EQ(tk.boxes.size(), 2u);  // no second question when the session ends
+  EXPECT_TRUE(tk.terminated);
+
+  tk.boxes.clear();
+  tk.terminated = false;
+  main->Hide();
+  EXPECT_TRUE(main->QueryClose());
+  EXPECT_TRUE(tk.boxes.empty());
+}
+
+TEST_F(CloseAndTray, SpeedButtonsFollowTheirActions) {
+  CreateMain();
+  main->actHideMain->SetCaption("Hide window");  // a language file's "Main.Action"
+  EXPECT_EQ(main->spbHideMain->Caption(), "Hide window");
+  main->actStart->SetCaption("Start KM-27");
+  EXPECT_EQ(main->spbStart->Caption(), "Start");  // its own caption stays
+  RunStartup();
+  EXPECT_FALSE(main->spbHideMain->Visible());     // "Standard" hides it for good
+  main->actHideMain->SetEnabled(true);
+  EXPECT_FALSE(main->spbHideMain->Visible());
+  FakeToolkit::Click(*main, "spbStart");
+  EXPECT_TRUE(gRunning);
+  EXPECT_FALSE(main->spbStart->Enabled());
+  EXPECT_TRUE(main->spbStop->Enabled());
+}
+
 TEST_F(CloseAndTray, CloseBoxOfTheShownWindowAsks) {
   CreateMain();
   RunStartup();

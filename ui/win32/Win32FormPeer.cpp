@@ -524,6 +524,19 @@ LRESULT Win32FormPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (visible != form_.Showing()) Guard([this, visible] { visible ? form_.Show() : form_.Hide(); });
       return 0;
     }
+    case WM_QUERYENDSESSION: {
+      // Log-off or shutdown: the main window's close query decides (it may
+      // ask the user); the other windows let the session end.
+      if (!form_.IsMainForm) return TRUE;
+      bool canEnd = true;
+      Guard([this, &canEnd] { canEnd = form_.QueryClose(); });
+      return canEnd ? TRUE : FALSE;
+    }
+    case WM_ENDSESSION:
+      // The session ends: the program ends through its close path, without
+      // asking again.
+      if (wp && form_.IsMainForm) Guard([this] { form_.CloseWithoutQuery(); });
+      return 0;
     case WM_CLOSE:
       // The model decides: a close query may refuse, a dialog only hides.
       Guard([this] { form_.Close(); });

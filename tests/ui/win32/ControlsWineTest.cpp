@@ -380,5 +380,35 @@ TEST(ToolBarFrame, ButtonsRunTheirActionsAndPagesShowWithoutTabs) {
   SetApp(nullptr);
 }
 
+// Log-off and shutdown reach the main form's close query; the session's end
+// then closes it without asking again.
+TEST(EndOfSession, MainFormDecidesAndEndsThroughItsClosePath) {
+  Win32Application app;
+  SetApp(&app);
+  {
+    Form f("frmMainLike");
+    f.IsMainForm = true;
+    int queries = 0, closes = 0;
+    bool allow = false;
+    f.OnCloseQuery = [&](bool& canClose) {
+      ++queries;
+      canClose = allow;
+    };
+    f.OnClose = [&](CloseAction&) { ++closes; };
+    f.Show();
+    app.ProcessMessages();
+    HWND h = static_cast<Win32FormPeer*>(f.Peer())->Hwnd();
+    EXPECT_EQ(SendMessageA(h, WM_QUERYENDSESSION, 0, 0), FALSE);
+    allow = true;
+    EXPECT_EQ(SendMessageA(h, WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageA(h, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(queries, 2);
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(f.Showing());
+    EXPECT_TRUE(app.Terminated());
+  }
+  SetApp(nullptr);
+}
+
 }  // namespace
 }  // namespace km27::ui
