@@ -11,7 +11,7 @@ class NoDesktopShell : public IDesktopShell {
   }
   std::string ShellFolder(const std::string&) override { return {}; }
   bool FileExists(const std::string&) override { return false; }
-  void DeleteFile(const std::string&) override {}
+  void RemoveFile(const std::string&) override {}
   void OpenUrl(const std::string&) override { throw ShellError("No shell to open a web address."); }
 };
 

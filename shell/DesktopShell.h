@@ -35,7 +35,7 @@ class IDesktopShell {
   // "Startup"); empty when there is none.
   virtual std::string ShellFolder(const std::string& name) = 0;
   virtual bool FileExists(const std::string& path) = 0;
-  virtual void DeleteFile(const std::string& path) = 0;  // result not reported
+  virtual void RemoveFile(const std::string& path) = 0;  // result not reported
   // Opens a web address with the shell's open operation in a normal window;
   // raises ShellError when that cannot be tried at all.
   virtual void OpenUrl(const std::string& url) = 0;

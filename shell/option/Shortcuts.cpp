@@ -43,7 +43,7 @@ void SetStartupShortcut(bool create) {
     if (!shell.FileExists(path)) link->Save(path);
     Tell(gstrCompleteRegisterStartup);
   } else {
-    if (shell.FileExists(path)) shell.DeleteFile(path);
+    if (shell.FileExists(path)) shell.RemoveFile(path);
     Tell(gstrCompleteCancelRegStartup);
   }
 }

@@ -89,7 +89,7 @@ class Win32DesktopShell : public IDesktopShell {
   bool FileExists(const std::string& path) override {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
-  void DeleteFile(const std::string& path) override { DeleteFileA(path.c_str()); }
+  void RemoveFile(const std::string& path) override { ::DeleteFileA(path.c_str()); }
   void OpenUrl(const std::string& url) override {
     ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   }

@@ -33,7 +33,7 @@ std::string FakeDesktopShell::ShellFolder(const std::string& name) {
   return it == folders.end() ? std::string() : it->second;
 }
 
-void FakeDesktopShell::DeleteFile(const std::string& path) {
+void FakeDesktopShell::RemoveFile(const std::string& path) {
   deleted.push_back(path);
   files.erase(path);
 }

@@ -20,7 +20,7 @@ class FakeDesktopShell : public IDesktopShell {
   std::unique_ptr<IShortcutLink> CreateLink(const std::string& target) override;
   std::string ShellFolder(const std::string& name) override;
   bool FileExists(const std::string& path) override { return files.count(path) > 0; }
-  void DeleteFile(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
   void OpenUrl(const std::string& url) override;
 
   std::map<std::string, std::string> folders{{"Desktop", "C:\\Users\\u\\Desktop"},

@@ -80,6 +80,8 @@ void Win32FormPeer::ApplyRadioItems(Item& item) {
     byWindow_[r] = &item;
   }
   if (realized_) {
+    // New windows go beneath their siblings: the group box goes down again.
+    FixZOrder();
     Layout();
     ApplyVisibility();
   }

@@ -86,6 +86,7 @@ void Win32FormPeer::ApplyToolButtons(Item& item) {
 void Win32FormPeer::ToolBarCommand(Item& item, int id) {
   if (id < 1 || static_cast<size_t>(id) > item.buttons.size()) return;
   Control* b = item.buttons[static_cast<size_t>(id) - 1];
+  if (!b->Visible()) return;  // a hidden button cannot be pressed
   Guard([b] { b->Click(); });
   // The control pressed or released the button itself; the model decides.
   ApplyToolButtons(item);
