@@ -129,6 +129,8 @@ class TfrmMain : public ui::Form {
   void SetRunState(bool running);
   bool StartOrStop(bool start, bool& superseded);
   bool PortOpen() const;
+  // The setup wizard shows: its search and test read have the port.
+  bool WizardHasPort() const;
   void StopWithReaderError(const std::function<void()>& resetCounters);
   void PortFailed();
   void ConnectCommWindow();

@@ -5,7 +5,10 @@
 // Both checking timers switch themselves off for the length of a tick, and a
 // tick that comes while the other timer's tick still waits for the reader is
 // put off to the next one: waiting runs the message loop, and two exchanges
-// nested in each other would take each other's answers.
+// nested in each other would take each other's answers. While the setup
+// wizard shows, its search and test read have the port: the ticks are put
+// off until it closes (a check would reopen the port under the search, or
+// judge the reader lost while the search tries other ports).
 #include <exception>
 
 #include "common/TextHelpers.h"
@@ -47,6 +50,8 @@ std::string TfrmMain::ConnectionCheckFlags() {
   flags.resize(3, '1');
   return flags;
 }
+
+bool TfrmMain::WizardHasPort() const { return WizardForm && WizardForm->Showing(); }
 
 int TfrmMain::CheckLimit(char c) { return (c >= '0' && c <= '9') ? c - '0' : 1; }
 
@@ -131,7 +136,7 @@ int TfrmMain::CheckPowerOnSetting() {
 
 void TfrmMain::tmrCheckSPSTTimer() {
   tmrCheckSPST->SetEnabled(false);
-  if (checkBusy_) {
+  if (checkBusy_ || WizardHasPort()) {
     tmrCheckSPST->SetEnabled(true);
     return;
   }
@@ -176,7 +181,7 @@ void TfrmMain::ConnectionLost() {
 
 void TfrmMain::tmrCheckConnectTimer() {
   tmrCheckConnect->SetEnabled(false);
-  if (checkBusy_) {
+  if (checkBusy_ || WizardHasPort()) {
     tmrCheckConnect->SetEnabled(true);
     return;
   }

@@ -24,6 +24,7 @@
 #include "shell/Main.h"
 #include "shell/ReadConsumers.h"
 #include "shell/option/Option.h"
+#include "shell/wizard/Wizard.h"
 #include "shell/win32/Win32DesktopShell.h"
 #include "shell/win32/Win32TrayPeer.h"
 #include "ui/win32/Win32Application.h"
@@ -79,6 +80,7 @@ void ShowAlreadyRunning() {
   if (HWND first = FindWindowA(kMainClass, kMainTitle)) SetForegroundWindow(first);
 }
 
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -110,8 +112,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   ReadVersionInfo();
 
-  // The windows, in their fixed order; all hidden. The setup wizard comes
-  // after the read data dialog as it is built.
+  // The windows, in their fixed order; all hidden.
   auto main = std::make_unique<TfrmMain>();
   frmMain = main.get();
   auto comm = std::make_unique<TfrmComm>(CreateCommX());
@@ -130,9 +131,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   frmReadData->Run.Start = [] { frmMain->actStart->Execute(); };
   frmReadData->Run.Stop = [] { frmMain->actStop->Execute(); };
   frmReadData->Run.ShowMain = [] { frmMain->actShowMain->Execute(); };
+  auto wizard = std::make_unique<TfrmWizard>();
+  frmWizard = wizard.get();
+  frmMain->WizardForm = frmWizard;
 
-  // Reads go to the read data dialog while it shows.
+  // Reads go to the setup wizard while it shows, else to the read data
+  // dialog while that shows.
   static TReadConsumers readConsumers;
+  readConsumers.wizard = frmWizard;
+  readConsumers.wizardReadCheck = [] {
+    if (frmWizard) frmWizard->WizardReadCheck();
+  };
   readConsumers.readData = frmReadData;
   frmComm->readConsumers = &readConsumers;
 
@@ -142,6 +151,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   forms.option = frmOption;
   forms.keyCode = frmKeyCode;
   forms.readData = frmReadData;
+  forms.wizard = frmWizard;
   SetLanguageForms(forms);
 
   int code = app.Run();
@@ -149,6 +159,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Windows go in reverse order; the port closes with the communication window.
   SetLanguageForms(LanguageForms{});
   frmComm->readConsumers = nullptr;
+  readConsumers.wizard = nullptr;
+  readConsumers.wizardReadCheck = nullptr;
+  frmMain->WizardForm = nullptr;
+  frmWizard = nullptr;
+  wizard.reset();
   readConsumers.readData = nullptr;
   frmReadData = nullptr;
   readData.reset();

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "device/win32/CommXOpen.h"
 #include "device/win32/CommXThreads.h"
 #include "ui/Application.h"
 
@@ -205,7 +206,7 @@ void TCommX::ApplyBuffers() {
 // ---- open and close ----
 
 void TCommX::Open() {
-  if (IsOpen()) throw ECommError(msg::kOpen);
+  if (IsOpen() || opening_) throw ECommError(msg::kOpen);
   // Closed from inside a notification: the receive thread lets go of its
   // handle of the port once released from it.
   if (leavingReceiveThread_.Valid()) {
@@ -213,8 +214,20 @@ void TCommX::Open() {
     leavingReceiveThread_.Reset();
   }
   std::string name = "\\\\.\\COM" + std::to_string(portNo_);
-  HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_OVERLAPPED, nullptr);
+  HANDLE h = INVALID_HANDLE_VALUE;
+  {
+    struct Opening {
+      bool& flag;
+      explicit Opening(bool& f) : flag(f) { flag = true; }
+      ~Opening() { flag = false; }
+    } opening(opening_);
+    closedWhileOpening_ = false;
+    h = win32::OpenDeviceBounded(name, driver.createFile, openWaitMs, &PumpOnce);
+  }
+  if (h != INVALID_HANDLE_VALUE && closedWhileOpening_) {
+    CloseHandle(h);
+    h = INVALID_HANDLE_VALUE;
+  }
   if (h == INVALID_HANDLE_VALUE) throw ECommError(msg::kOpen);
   handle_ = h;
   ++session_;
@@ -333,6 +346,7 @@ void TCommX::ReportFailure() {
 }
 
 void TCommX::Close() {
+  if (opening_) closedWhileOpening_ = true;
   if (!IsOpen()) return;
   EscapeCommFunction(handle_, CLRDTR);
   EscapeCommFunction(handle_, CLRRTS);

@@ -43,8 +43,15 @@ class TCommX : public TCustomCommX {
   int32_t PendingBytes();
   // The receive thread's id while open (0 while closed).
   DWORD ReceiveThreadId() const { return receive_ ? receiveThreadId_ : 0; }
-  // How the threads end a write early; set before Open (tests play a stuck driver).
+  // How the threads end a write early and how the port is opened; set
+  // before Open (tests play a stuck or slow driver).
   TCommDriverCalls driver;
+  // How long Open waits for the driver to open the port, with the message
+  // loop running: long enough for a USB adapter that takes seconds to wake,
+  // short enough that a port whose open never returns (a Bluetooth port
+  // with its device away) counts as missing instead of freezing the program.
+  static constexpr DWORD kOpenWaitMs = 6000;
+  DWORD openWaitMs = kOpenWaitMs;
   // The DCB as last read and modified (for tests of the flag word and limits).
   const DCB& Dcb() const { return dcb_; }
 
@@ -91,6 +98,10 @@ class TCommX : public TCustomCommX {
   // Open waits for it to let go of the port.
   win32::OwnedHandle leavingReceiveThread_;
   int delivering_ = 0;  // notifications running on the user-interface thread
+  // Open waits for the driver (the message loop runs meanwhile): a second
+  // Open is refused, and a Close asked for meanwhile wins.
+  bool opening_ = false;
+  bool closedWhileOpening_ = false;
 };
 
 }  // namespace km27

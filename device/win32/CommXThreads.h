@@ -23,11 +23,14 @@ constexpr UINT CM_TRANS_WAKE = 0x0501;
 // hidden window: sent (the caller waits until it was handled) or posted.
 void ReportLineErrors(HANDLE port, HWND window, bool post);
 
-// The driver calls that end a write before it is done. A test plays a driver
-// that ignores both (a stuck driver, or CTS held low without a time-out).
+// The driver calls that end a write before it is done, and the one that
+// opens the port. A test plays a driver that ignores the first two (a stuck
+// driver, or CTS held low without a time-out) or one that is slow to open or
+// never returns from the open.
 struct TCommDriverCalls {
   BOOL(WINAPI* purge)(HANDLE, DWORD) = &PurgeComm;
   BOOL(WINAPI* cancel)(HANDLE) = &CancelIo;
+  HANDLE(WINAPI* createFile)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) = &CreateFileA;
 };
 
 // Shared by the component and its transmit thread, each holding a reference:

@@ -27,7 +27,11 @@ bool TConnectionTest::TryPort(ui::ComboBox& portBox) {
   try {
     if (links_.ClosePort) links_.ClosePort();
     if (!links_.OpenPort || !links_.OpenPort(false)) return false;
-    return links_.CheckFirmware && links_.CheckFirmware();
+    if (!links_.CheckFirmware) return false;
+    // Right after the port opens, a USB adapter may still be settling and a
+    // reader fed by the port's lines still starting: a port that opened is
+    // asked a second time before the search moves on.
+    return links_.CheckFirmware() || links_.CheckFirmware();
   } catch (const std::exception&) {
     // A port that fails in any way is a port where no reader answered.
     return false;

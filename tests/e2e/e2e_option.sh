@@ -26,21 +26,6 @@ mkdir -p "$shots"
 display=":$(cat "$KM27_WINE_DIR/display")"
 shot() { import -display "$display" -window root "$shots/$1.png" || e2e_fail "no screenshot $1"; }
 
-# Answers the message box that shows `text` with OK. A box that is still
-# being made may miss the first press: it is pressed again while it shows.
-answer_box() {
-  local out
-  out=$(winctl box '*' 15000) || { shot option-failed; e2e_fail "no message box \"$1\" (screens/option-failed.png)"; }
-  echo "$out" | grep -qF "$1" || e2e_fail "expected the box \"$1\", got: $out"
-  for _ in $(seq 1 40); do
-    winctl boxok '*'
-    sleep 0.3
-    out=$(winctl box '*' 300) || return 0
-    echo "$out" | grep -qF "$1" || return 0
-  done
-  e2e_fail "the box \"$1\" stayed"
-}
-
 # The unix path of a file in a folder of the user's Shell Folders.
 shell_folder_file() {
   local folder
@@ -90,7 +75,7 @@ winctl command TfrmOption '*' ToolbarWindow32 2 || e2e_fail "no tool bar"
 winctl click TfrmOption '*' 'Connect Test' || e2e_fail "no Connect Test button"
 # The simulated reader starts without its power-on setting: the test switches
 # it on and says so, in a box while the main window is on screen.
-answer_box 'Changed Power ON Setting.'
+e2e_answer_box 'Changed Power ON Setting.'
 result=""
 for _ in $(seq 1 200); do
   result=$(winctl children TfrmOption '*' | cut -f2 | grep '^Test result' | head -1)
@@ -102,7 +87,7 @@ done
 shot option-2-tested
 sim wait-rx 02 56 52 1000 | grep -q '^OK' || e2e_fail "the reader was not asked for its version"
 winctl click TfrmOption '*' 'OK' || e2e_fail "no OK button"
-answer_box 'Save setup data'
+e2e_answer_box 'Save setup data'
 for _ in $(seq 1 50); do
   winctl visible TfrmOption '*' || break
   sleep 0.1
@@ -119,22 +104,22 @@ rm -f "$desktop_link" "$startup_link"
 show_option
 winctl command TfrmOption '*' ToolbarWindow32 1
 winctl click TfrmOption '*' 'Set Desktop Shortcut Icon' || e2e_fail "no desktop shortcut button"
-answer_box 'Set desktop icon?'
-answer_box 'The shortcut was created.'
+e2e_answer_box 'Set desktop icon?'
+e2e_answer_box 'The shortcut was created.'
 [ -s "$desktop_link" ] || e2e_fail "no desktop shortcut at $desktop_link"
 
 winctl click TfrmOption '*' 'Set Startup Application' || e2e_fail "no start-up button"
-answer_box 'Set to start up?'
-answer_box 'Completed'
+e2e_answer_box 'Set to start up?'
+e2e_answer_box 'Completed'
 [ -s "$startup_link" ] || e2e_fail "no start-up shortcut at $startup_link"
 printf 'kept' >"$startup_link"
 winctl click TfrmOption '*' 'Set Startup Application'
-answer_box 'Set to start up?'
-answer_box 'Completed'
+e2e_answer_box 'Set to start up?'
+e2e_answer_box 'Completed'
 [ "$(cat "$startup_link")" = kept ] || e2e_fail "the second start-up shortcut replaced the first"
 
 winctl click TfrmOption '*' 'Delete Startup' || e2e_fail "no delete button"
-answer_box 'Cancel start up?'
-answer_box 'Completed'
+e2e_answer_box 'Cancel start up?'
+e2e_answer_box 'Completed'
 [ -e "$startup_link" ] && e2e_fail "Delete Startup left $startup_link"
 echo "PASS: options dialog found the reader, saved the port, made and removed the shortcuts"

@@ -3,8 +3,8 @@
 # from this build; it holds the program, the default settings copy, the
 # language files and the user guide as Windows text, nothing else, and no
 # folder. Unpacked into an empty folder the program runs there: its first
-# start makes KM27.ini beside it, and once set up it shows its main window
-# with the version the package is named after.
+# start makes KM27.ini beside it and leads through the setup wizard, and once
+# set up it shows its main window with the version the package is named after.
 source "$(dirname "$0")/e2e_lib.sh"
 
 version=${KM27_PRODUCT_VERSION:?}
@@ -32,27 +32,34 @@ unpack_package() {
   ! grep -q $'[^\r]$' "$E2E_WORK/UserGuide.txt" || e2e_fail "UserGuide.txt has lines without CR LF"
 }
 
-# The first start in a new folder: KM27.ini is made from KM27.ni; setup is
-# not complete, so the program ends by itself.
+# The first start in a new folder: KM27.ini is made from KM27.ni and the
+# setup wizard leads through finding the reader (the simulator), a test
+# swipe and the start mode; then the main window shows, with the version
+# line of the program's own version resource, and the program ends on
+# request. The default copy gets the two lines this test environment needs
+# (e2e_wine_default_copy) after it was compared with data/.
 first_start() {
+  e2e_wine_default_copy "$E2E_WORK/KM27.ni"
   e2e_start_km27
-  e2e_wait_ended 15 || e2e_fail "the first start did not end by itself"
+  e2e_wizard_complete "Manual Start Mode"
   [ -f "$E2E_WORK/KM27.ini" ] || e2e_fail "the first start did not make KM27.ini"
-}
-
-# Set up: the main window shows, with the version line of the program's own
-# version resource, and the program ends on request.
-started_after_setup() {
-  sed -i 's/^WizardStatus=.*/WizardStatus=111\r/; s/^AutoStart=.*/AutoStart=0\r/' "$E2E_WORK/KM27.ini"
-  e2e_start_km27
-  e2e_wait_main_window 15 || e2e_fail "the main window is not shown"
+  e2e_wait_main_window 15 || e2e_fail "the main window is not shown after the wizard"
   winctl children TfrmMain 'ORVANE KM-27' | grep -qF "Software Ver $version (QRL5146)" ||
     e2e_fail "no version line with $version"
   e2e_close_main_window
 }
 
+# Set up: the next start goes straight to the main window.
+started_after_setup() {
+  e2e_start_km27
+  e2e_wait_main_window 15 || e2e_fail "the main window is not shown"
+  winctl visible TfrmWizard '*' && e2e_fail "the wizard shows again after it was completed"
+  e2e_close_main_window
+}
+
 make_package
 unpack_package
+e2e_reader 38
 first_start
 started_after_setup
 echo "PASS: $(basename "$zip") holds the five files and runs from the folder it is unpacked into"
