@@ -21,7 +21,7 @@ TWizardConnectPage::TWizardConnectPage(TfrmWizard& wizard, ui::TabSheet& sheet) 
   btnConnetTest->OnClick = [this] { btnConnetTestClick(); };
 
   chkManualPortSearch = &wizard.Make<ui::CheckBox>("chkManualPortSearch", &sheet);
-  chkManualPortSearch->SetBounds(16, 176, 300, 20);
+  chkManualPortSearch->SetBounds(16, 176, 472, 20);
   chkManualPortSearch->SetCaption("ManualPortSearch");
   chkManualPortSearch->OnClick = [this] { chkManualPortSearchClick(); };
 

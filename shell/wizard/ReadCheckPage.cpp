@@ -19,7 +19,7 @@ TWizardReadCheckPage::TWizardReadCheckPage(TfrmWizard& wizard, ui::TabSheet& she
   lvwReadData->SetBounds(16, 84, 472, 168);
   lvwReadData->CheckBoxes = true;
   lvwReadData->GridLines = true;
-  lvwReadData->SetColumns({{"Track", 64}, {"Digit", 56}, {"Read Data", 330}});
+  lvwReadData->SetColumns({{"Track", 64}, {"Digit", 56}, {"Read Data", 346}});
   lvwReadData->OnCheck = [this](size_t row) { lvwReadDataCheck(row); };
 }
 

@@ -12,7 +12,7 @@ TWizardStartupPage::TWizardStartupPage(TfrmWizard& wizard, ui::TabSheet& sheet) 
   rdgAutoStartMode->OnClick = [this] { rdgAutoStartModeClick(); };
 
   lblStartupNote = &wizard.Make<ui::Label>("lblStartupNote", &sheet);
-  lblStartupNote->SetBounds(16, 98, 472, 64);
+  lblStartupNote->SetBounds(16, 98, 472, 72);
   lblStartupNote->SetCaption(
       "Auto Start Mode: KM-27 starts converting as soon as it is started.\r\n"
       "Manual Start Mode: it waits until you click \"Start\".\r\n"

@@ -330,6 +330,107 @@ TEST_F(WinePort, RefusedSettingsRaiseTheirMessage) {
   EXPECT_TRUE(ReceiveAtLeast(21));
 }
 
+// A driver whose open does not return until the test lets it (a Bluetooth
+// port whose device is away, a hung driver), or returns only after a while
+// (a USB adapter waking up). Thread timers count the messages handled while
+// Open waits.
+HANDLE gOpenGate = nullptr;  // manual-reset; the driver's open waits for it when set
+DWORD gOpenDelayMs = 0;
+volatile LONG gOpensReturned = 0;
+int gTicks = 0;
+TCommX* gClosing = nullptr;
+
+HANDLE WINAPI PlayedCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
+                               DWORD flags, HANDLE templ) {
+  if (gOpenGate)
+    WaitForSingleObject(gOpenGate, INFINITE);
+  else
+    Sleep(gOpenDelayMs);
+  HANDLE h = CreateFileA(name, access, share, sa, disposition, flags, templ);
+  InterlockedIncrement(&gOpensReturned);
+  return h;
+}
+
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++gTicks; }
+bool gNestedOpenRefused = false;
+void CALLBACK OpenAndCloseOnTick(HWND, UINT, UINT_PTR, DWORD) {
+  if (!gClosing) return;
+  try {
+    gClosing->Open();
+  } catch (const ECommError&) {
+    gNestedOpenRefused = true;
+  }
+  gClosing->Close();
+}
+
+// Opens the port as it normally opens, trying until ms have passed (a port
+// still held by a helper that was left behind is busy for that long).
+bool OpensWithin(TCommX& port, DWORD ms) {
+  port.driver = TCommDriverCalls{};
+  return PumpUntil(
+      [&] {
+        try {
+          port.Open();
+          return true;
+        } catch (const ECommError&) {
+          return false;
+        }
+      },
+      ms);
+}
+
+TEST_F(WinePort, OpenThatNeverReturnsIsGivenUp) {
+  gOpenGate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  gOpensReturned = 0;
+  gTicks = 0;
+  port.driver.createFile = &PlayedCreateFile;
+  port.openWaitMs = 1500;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CountTick);
+  const DWORD t0 = GetTickCount();
+  EXPECT_THROW(port.Open(), ECommError);
+  std::printf("[ benchmark ] Open of a port that never opens gave up after %lu ms\n", GetTickCount() - t0);
+  KillTimer(nullptr, timer);
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_GT(gTicks, 0);  // the program went on handling its messages
+
+  // The driver's open returns at last: the helper lets the port go, and the
+  // port opens and works as before.
+  SetEvent(gOpenGate);
+  EXPECT_TRUE(PumpUntil([] { return gOpensReturned > 0; }, 5000));
+  ASSERT_TRUE(OpensWithin(port, 5000));
+  ASSERT_TRUE(port.WriteString(kVr));
+  EXPECT_TRUE(ReceiveAtLeast(21));
+  CloseHandle(gOpenGate);
+  gOpenGate = nullptr;
+}
+
+TEST_F(WinePort, SlowOpenIsWaitedFor) {
+  gOpenDelayMs = 1200;
+  port.driver.createFile = &PlayedCreateFile;
+  const DWORD t0 = GetTickCount();
+  port.Open();
+  std::printf("[ benchmark ] Open of a port that takes %lu ms took %lu ms\n", gOpenDelayMs, GetTickCount() - t0);
+  ASSERT_TRUE(port.IsOpen());
+  ASSERT_TRUE(port.WriteString(kVr));
+  EXPECT_TRUE(ReceiveAtLeast(21));
+  gOpenDelayMs = 0;
+}
+
+TEST_F(WinePort, CloseWhileTheOpenWaitsWins) {
+  gOpenDelayMs = 600;
+  port.driver.createFile = &PlayedCreateFile;
+  gClosing = &port;
+  gNestedOpenRefused = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, &OpenAndCloseOnTick);
+  EXPECT_THROW(port.Open(), ECommError);
+  KillTimer(nullptr, timer);
+  gClosing = nullptr;
+  EXPECT_TRUE(gNestedOpenRefused);  // one open at a time
+  EXPECT_FALSE(port.IsOpen());      // the Close asked for meanwhile stands
+  ASSERT_TRUE(OpensWithin(port, 5000));
+  gOpenDelayMs = 0;
+}
+
 // Last: the simulator comes back at the same place afterwards.
 TEST_F(WinePort, VanishingPort) {
   port.Open();
