@@ -307,7 +307,13 @@ void TfrmMain::actShowOptionExecute() {
 }
 
 void TfrmMain::actWizardExecute() {
-  if (WizardForm) WizardForm->ShowModal();
+  if (!WizardForm) return;
+  // The tray menu stays alive while the wizard is up: a second "Show
+  // Wizard" brings it forward instead of starting it again.
+  if (WizardForm->Showing())
+    WizardForm->BringToFront();
+  else
+    WizardForm->ShowModal();
 }
 
 void TfrmMain::actShowMonitorExecute() {

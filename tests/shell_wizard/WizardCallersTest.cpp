@@ -74,12 +74,17 @@ TEST_F(WizardCallers, ShowWizardFromTheMainWindowAndTheTray) {
   tk.OnModal("frmWizard", [&](ui::Form& w) {
     ++shown;
     EXPECT_EQ(static_cast<TfrmWizard&>(w).Progress(), "000");
+    FakeToolkit::Click(*main, "ShowWizard1");  // again from the tray while it shows
+    ASSERT_FALSE(tk.events.empty());
+    EXPECT_EQ(tk.events.back().type, PeerEvent::Type::BringToFront);
+    EXPECT_EQ(tk.events.back().form, "frmWizard");
     tk.QueueAnswer(ui::MsgResult::OK);
     FakeToolkit::Click(w, "btnCancel");
   });
   FakeToolkit::Click(*main, "actWizard");
   FakeToolkit::Click(*main, "ShowWizard1");
   EXPECT_EQ(shown, 2);
+  EXPECT_EQ(tk.modalForms.size(), 2u);
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"leave?", "leave?"}));
   EXPECT_FALSE(tk.terminated);
 }

@@ -10,6 +10,7 @@ WizardFixture::WizardFixture() {
   wizard = std::make_unique<TfrmWizard>(links);
   frmWizard = wizard.get();
   consumers.wizard = wizard.get();
+  consumers.wizardReadCheck = [this] { wizard->WizardReadCheck(); };
   comm->readConsumers = &consumers;
   gstrWizardReadTrackOK = "read";
   gstrWizardReadTrackErr = "failed";

@@ -5,7 +5,7 @@
 // recorded.
 #include <string>
 
-#include "device/Comm.h"
+#include "shell/ReadConsumers.h"
 #include "shell/wizard/ConnectPage.h"
 #include "shell/wizard/ReadCheckPage.h"
 #include "shell/wizard/StartupPage.h"
@@ -13,16 +13,6 @@
 #include "tests/shell_option/OptionFixture.h"
 
 namespace km27::test {
-
-// The output driver's hand-off: reads go to the wizard while it shows.
-class ReadsToWizard : public IReadConsumers {
- public:
-  TfrmWizard* wizard = nullptr;
-  bool WizardShowing() override { return wizard && wizard->Showing(); }
-  void WizardReadCheck() override { wizard->WizardReadCheck(); }
-  bool ReadDataShowing() override { return false; }
-  void ShowReadData() override {}
-};
 
 class WizardFixture : public OptionFixture {
  protected:
@@ -50,7 +40,7 @@ class WizardFixture : public OptionFixture {
   std::string Buttons() const;
 
   std::unique_ptr<TfrmWizard> wizard;
-  ReadsToWizard consumers;
+  TReadConsumers consumers;  // as the program hands reads on
   int wizardSaves = 0;
 };
 
