@@ -39,16 +39,6 @@ TEST_F(WizardCallers, FirstStartLeadsToARunningConverter) {
   EXPECT_EQ(CardData.TrackUse, "1100");
 }
 
-TEST_F(WizardCallers, FirstStartWithManualStartShowsTheMainWindow) {
-  loaded.WizardStatus = "000";
-  ReaderAnswers();
-  tk.OnModal("frmWizard", [this](ui::Form& w) { RunThrough(tk, *reader, w, 0); });
-  Start();
-  EXPECT_FALSE(gRunning);
-  EXPECT_TRUE(main->Showing());
-  EXPECT_FALSE(reader->IsOpen());  // a stopped converter holds no port
-}
-
 TEST_F(WizardCallers, CancelledFirstStartEndsWithNothingSaved) {
   loaded.WizardStatus = "000";
   loaded.AutoStart = true;
@@ -121,25 +111,6 @@ TEST_F(WizardCallers, ReaderChecksWaitWhileTheWizardHasThePort) {
   tk.Advance(10000);
   EXPECT_GT(reader->Count("VR"), 0);
   EXPECT_TRUE(gRunning);
-}
-
-TEST_F(WizardCallers, ConnectionTestAsksAPortThatOpenedTwice) {
-  // A reader behind an adapter that is still settling misses the first
-  // command after the port opens.
-  deviceMap.ports = {"COM1", "COM2"};
-  int askedOnTwo = 0;
-  reader->onCommand = [&](const std::string& command) {
-    if (command != "VR") return;
-    if (reader->PortNo() == 2 && ++askedOnTwo > 1)
-      reader->answers["VR"] = VersionFrame();
-    else
-      reader->answers.erase("VR");
-  };
-  ShowWizard();
-  Click("btnConnetTest");
-  EXPECT_EQ(Wiz().Progress(), "100");
-  EXPECT_EQ(Serial.Port, 2);
-  EXPECT_EQ(reader->Count("VR"), 4);  // twice on COM1, twice on COM2
 }
 
 // Every line of the wizard's sections names one of its components, so that
