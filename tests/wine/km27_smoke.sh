@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # KM27.exe under Wine:
-#  1. with the factory settings (setup not completed, no wizard to complete
-#     it) it creates KM27.ini and ends by itself, without asking anything;
+#  1. with the factory settings (setup not completed) it creates KM27.ini and
+#     shows the setup wizard; cancelling the wizard asks once and, on OK,
+#     ends the program without any further question;
 #  2. with setup completed and no auto start it shows its main window with
 #     the version line of its own version resource, asks
 #     before ending when that window is closed, and ends on OK.
@@ -23,8 +24,16 @@ ended() {
 
 (cd "$work" && exec $run "$work/KM27.exe") &
 pid=$!
-ended 150 || { echo "FAIL: KM27.exe with setup not completed is still running"; exit 1; }
+for _ in $(seq 1 150); do
+  winctl visible TfrmWizard '*' && break
+  sleep 0.1
+done
+winctl visible TfrmWizard '*' || { echo "FAIL: the setup wizard did not appear with setup not completed"; exit 1; }
 [ -f "$work/KM27.ini" ] || { echo "FAIL: KM27.ini was not created from KM27.ni"; exit 1; }
+winctl click TfrmWizard '*' 'Cancel' || { echo "FAIL: the wizard has no Cancel button"; exit 1; }
+box=$(winctl box '*' 10000) || { echo "FAIL: no question when the wizard is cancelled"; exit 1; }
+winctl boxok '*'
+ended 150 || { echo "FAIL: KM27.exe with setup not completed is still running after the wizard was cancelled ($box)"; exit 1; }
 
 sed -i 's/^WizardStatus=.*/WizardStatus=111\r/' "$work/KM27.ini"
 (cd "$work" && exec $run "$work/KM27.exe") &
@@ -43,4 +52,4 @@ box=$(winctl box '*' 10000) || { echo "FAIL: no question before ending"; exit 1;
 echo "$box" | grep -q 'Finish KM-27?' || { echo "FAIL: unexpected question: $box"; exit 1; }
 winctl boxok '*'
 ended 100 || { echo "FAIL: KM27.exe still running after OK"; exit 1; }
-echo "PASS: KM27.exe ends without completed setup; with it, shows its window and ends on request"
+echo "PASS: KM27.exe shows the wizard without completed setup and ends when it is cancelled; with it, shows its window and ends on request"
