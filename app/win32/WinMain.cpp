@@ -80,7 +80,6 @@ void ShowAlreadyRunning() {
   if (HWND first = FindWindowA(kMainClass, kMainTitle)) SetForegroundWindow(first);
 }
 
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
