@@ -75,20 +75,42 @@ void TakeSettings(FuzzedDataProvider& in) {
   gRunning = in.ConsumeBool();
 }
 
+// The window and its toolkit are built once; every input starts from a
+// closed port, stopped timers, a hidden monitor and an empty record.
+struct Window {
+  test::FakeToolkit tk;
+  test::FakeCommPort* port = new test::FakeCommPort;
+  TfrmComm comm{std::unique_ptr<TCustomCommX>(port)};
+
+  void Reset() {
+    comm.ClosePort();
+    comm.Hide();
+    comm.btnClearClick();
+    comm.tmrSendKeyData->SetEnabled(false);
+    port->ClearRecord();
+    tk.ClearRecord();
+    tk.boxes.clear();
+  }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
-  test::FakeToolkit tk;
+  static Window* window = new Window;
+  window->Reset();
+  test::FakeToolkit& tk = window->tk;
   FakeKeyInjector keys(in.ConsumeBool());
   static CodePage932 sjis;
   static SingleByteCodePage single;
   SetAnsiCodePage(in.ConsumeBool() ? static_cast<const ICodePage*>(&sjis) : &single);
   TakeSettings(in);
+  TfrmComm& comm = window->comm;
+  test::FakeCommPort* port = window->port;
 
   // MakeBcc and CheckBcc agree on every frame the program itself builds.
   {
-    TfrmComm probe(std::make_unique<test::FakeCommPort>());
+    TfrmComm& probe = comm;
     ByteString body = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 40));
     ByteString frame = CommFormat.Header + body + CommFormat.EndCode;
     frame += TfrmComm::MakeBcc(frame, CommFormat.BCCType, CommFormat.BCCStart, CommFormat.BCCByte);
@@ -130,8 +152,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
 
-  auto* port = new test::FakeCommPort;
-  TfrmComm comm{std::unique_ptr<TCustomCommX>(port)};
   comm.CommX1().OnReceive = [&comm](TCustomCommX& sender, int32_t n) { comm.CommX1Receive(sender, n); };
   size_t delivered = 0;
   comm.OnStatusText = [&](const std::string& text) {
@@ -148,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (port->Deliver(bytes)) delivered += bytes.size();
   };
 
-  for (int step = 0; step < 64 && in.remaining_bytes() > 0; ++step) {
+  for (int step = 0; step < 32 && in.remaining_bytes() > 0; ++step) {
     switch (in.ConsumeIntegralInRange(0, 5)) {
       case 0:
       case 1:
@@ -167,7 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         frame += TfrmComm::MakeBcc(frame, CommFormat.BCCType, CommFormat.BCCStart, CommFormat.BCCByte);
         commands.insert(frame + CommFormat.Footer);
         comm.SendCommand(command);
-        comm.WaitResponse(in.ConsumeIntegralInRange(0, 400));
+        comm.WaitResponse(in.ConsumeIntegralInRange(0, 300));
         break;
       }
       case 4:
@@ -187,7 +207,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                         ByteString(1, TfrmComm::kNakLimit) + CommFormat.Footer};
   for (const ByteString& w : port->writes) Check(answers.count(w) > 0 || commands.count(w) > 0);
   Check(KeysBalanced(keys.Events()));
-  comm.Hide();
   SetAnsiCodePage(nullptr);
   return 0;
 }
