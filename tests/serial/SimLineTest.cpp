@@ -98,6 +98,10 @@ TEST_F(SimLine, StalledReaderLetsTheHostsWritesBackUp) {
     written += static_cast<size_t>(n);
   }
   EXPECT_TRUE(backedUp) << written << " bytes taken";
+  // What the line holds for the host and the host has not read shows too.
+  ASSERT_EQ(sim->Command("raw 41 42 43"), "OK 41 42 43");
+  EXPECT_TRUE(Within(3000, [&] { return sim->Command("stats").find("backlog=3") != std::string::npos; }))
+      << sim->Command("stats");
   ASSERT_EQ(sim->Command("stall off"), "OK stall off");
   EXPECT_TRUE(Within(5000, [&] {
     pollfd p{fd, POLLOUT, 0};

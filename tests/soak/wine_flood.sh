@@ -37,13 +37,23 @@ E2E_PIDS+=($sampler)
 probe respond "${SOAK_MAIN[@]}" "$seconds" 20 >"$E2E_WORK/respond.txt"
 responded=$?
 wait "$sampler"
+sim clear >/dev/null  # from here on the reader hears only the answer to the flood
 streamed=$(sim stream off | awk '{print $4}')
 flood_ms=$((($(date +%s%N) - flood_start) / 1000000))
+# Bytes still on their way to the program when the stream stopped: the line
+# is quiet only once it has taken them.
+left=$(soak_stat backlog)
+drain_start=$(date +%s%N)
+for _ in $(seq 1 1200); do
+  [ "$(soak_stat backlog)" = 0 ] && break
+  sleep 0.1
+done
+drain_ms=$((($(date +%s%N) - drain_start) / 1000000))
+[ "$(soak_stat backlog)" = 0 ] || e2e_fail "KM27.exe did not take the flood off the line ($(soak_stat backlog) bytes left)"
 linux_after=$(soak_linux_figures)
 rss_max=$(sort -n "$E2E_WORK/rss.txt" | tail -1)
 rss_before=$(soak_field rss "$linux_before")
 
-sim clear >/dev/null
 answer=$(sim wait-rx 15 3000 | grep -q '^OK' && echo "NAK (a frame that fails its check)" || echo "none")
 sim swipe 0:S000001AFTER 0:4242 >/dev/null
 for _ in $(seq 1 100); do
@@ -52,6 +62,7 @@ for _ in $(seq 1 100); do
 done
 
 echo "flood: $streamed bytes in $flood_ms ms ($((streamed * 1000 / flood_ms)) bytes/s; 115200 bit/s is 11520 bytes/s)"
+echo "on the line when the stream stopped: $left bytes, all taken by KM27.exe $drain_ms ms later"
 echo "the flood's bytes, once the line went quiet, were answered: $answer"
 cat "$E2E_WORK/respond.txt"
 echo "KM27.exe before:      $linux_before"

@@ -1,6 +1,7 @@
 #include "Pty.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -79,6 +80,12 @@ bool Pty::Open(const std::string& link, std::string& error) {
   slavePath_ = slave;
   link_ = link;
   return true;
+}
+
+size_t Pty::Unread() const {
+  int n = 0;
+  if (slaveHold_ < 0 || ioctl(slaveHold_, FIONREAD, &n) != 0 || n < 0) return 0;
+  return static_cast<size_t>(n);
 }
 
 void Pty::Close() {

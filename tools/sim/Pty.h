@@ -19,6 +19,8 @@ class Pty {
   void Close();
 
   int Master() const { return master_; }
+  // Bytes written to the line that the host has not read yet.
+  size_t Unread() const;
   const std::string& SlavePath() const { return slavePath_; }
   bool IsOpen() const { return master_ >= 0; }
 

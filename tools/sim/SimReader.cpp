@@ -448,7 +448,8 @@ Scenarios for long runs and fault injection:
   cut <bytes> <slot>...     the first <bytes> bytes of a card read; with "after 20 vanish" the
                             reader is unplugged in the middle of a frame
   stats                     reads=<card reads sent> acks= naks= dles= resent= corrupted=
-                            dropped= held= left= streamed=<bytes>
+                            dropped= held= left= streamed=<bytes> backlog=<bytes the host has
+                            not taken off the line yet>
 In text arguments "[hh]" is the byte with hex value hh; use [20] for a space.
 )";
 }

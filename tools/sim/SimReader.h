@@ -63,6 +63,9 @@ class Reader {
 
   // The line's write side has stopped reading what the host sends ("stall").
   bool Stalled() const { return stalled_; }
+  // Bytes due on the line that the host has not taken yet (the program
+  // around the reader tells; "stats" shows it).
+  void SetBacklog(size_t bytes) { backlog_ = bytes; }
   // Control commands whose time ("after") has come, in order.
   std::vector<std::string> TakeScheduled(int64_t now);
 
@@ -132,6 +135,7 @@ class Reader {
   int64_t streamStart_ = 0, streamSent_ = 0, streamTotal_ = 0;
   size_t streamPos_ = 0;
   bool stalled_ = false;
+  size_t backlog_ = 0;
   std::vector<std::pair<int64_t, std::string>> scheduled_;  // "after"
   std::vector<std::pair<std::string, std::string>> before_; // "before": host frame body, command
   struct Counters {

@@ -181,7 +181,8 @@ std::string Reader::Stats() const {
   std::ostringstream out;
   out << "OK reads=" << count_.cards << " acks=" << count_.acks << " naks=" << count_.naks << " dles=" << count_.dles
       << " resent=" << count_.resent << " corrupted=" << count_.corrupted << " dropped=" << count_.dropped
-      << " held=" << held_.size() << " left=" << (run_.count - run_.next) << " streamed=" << streamTotal_;
+      << " held=" << held_.size() << " left=" << (run_.count - run_.next) << " streamed=" << streamTotal_
+      << " backlog=" << backlog_;
   return out.str();
 }
 

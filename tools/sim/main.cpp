@@ -319,6 +319,7 @@ class Program {
         ssize_t n = ::write(pty_.Master(), out_.data(), out_.size());
         if (n > 0) out_.erase(0, static_cast<size_t>(n));
       }
+      reader_.SetBacklog(out_.size() + (pty_.IsOpen() ? pty_.Unread() : 0));
 
       std::vector<pollfd> fds;
       std::vector<int> ids;
