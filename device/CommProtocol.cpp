@@ -130,9 +130,15 @@ void TfrmComm::SendData(const ByteString& data) {
   ByteString out = data + CommFormat.Footer;
   if (Showing()) LogFrame(out, Direction::Sent);
   // A command still going out may be cut short; an acknowledgement queued
-  // behind it may not. Once the output is empty nothing is left to cut.
-  if (acknowledgementQueued_ && CommX1().FlushTransmit(0)) acknowledgementQueued_ = false;
-  if (!acknowledgementQueued_) CommX1().ClearTransmit();
+  // behind it may not. Once the output is empty nothing is left to cut and
+  // nothing is purged: a purge can still throw away bytes that left the
+  // output but not the line (a pseudo-terminal drops an ACK the other side
+  // has not taken yet, and the reader would send its read again).
+  if (CommX1().FlushTransmit(0)) {
+    acknowledgementQueued_ = false;
+  } else if (!acknowledgementQueued_) {
+    CommX1().ClearTransmit();
+  }
   CommX1().WriteString(out);
 }
 

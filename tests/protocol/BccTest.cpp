@@ -130,9 +130,10 @@ TEST_F(CheckBccTest, SendCommandFrames) {
   EXPECT_EQ(port->writes[0], Bytes({0x02, 'V', 'R', 0x03, 0x07}));
   EXPECT_EQ(port->writes[1], Bytes({0x02, 'S', 'P', 0x03, 0x00}));
   EXPECT_EQ(port->writes[2], Bytes({0x02, 'V', 'R', 0x03, 'A', 'B'}));
-  // Every write is preceded by clearing what is still queued.
-  const std::vector<std::string> expected = {"ClearTransmit", "Write", "ClearTransmit", "Write",
-                                             "ClearTransmit", "Write"};
+  // Every write is preceded by a look at what is still queued: the line took
+  // everything, so nothing is cleared.
+  const std::vector<std::string> expected = {"FlushTransmit", "Write", "FlushTransmit", "Write",
+                                             "FlushTransmit", "Write"};
   EXPECT_EQ(port->calls, expected);
 }
 

@@ -1,6 +1,8 @@
 // Card reads that meet the command exchange: a read and an answer at one
 // frame end, a read while a command waits, an acknowledgement queued when a
 // command follows, and a reopen in the middle of a frame.
+#include <algorithm>
+
 #include "tests/protocol/CommFixture.h"
 #include "tests/support/FakeKeyInjector.h"
 
@@ -95,6 +97,18 @@ TEST_F(ExchangeTest, AcknowledgementQueuedWhenACommandFollowsIsSent) {
   comm->SendCommand("SP");
   EXPECT_EQ(port->discarded, std::vector<ByteString>{Frame("VR")});
   EXPECT_EQ(port->Sent(), std::vector<ByteString>{Frame("SP")});
+}
+
+TEST_F(ExchangeTest, ACommandAfterAnAcknowledgementTheLineTookPurgesNothing) {
+  // A pseudo-terminal reports an empty output while the other side has not
+  // taken the ACK yet, and a purge would drop it: with nothing left to cut
+  // the output is not purged at all.
+  Receive(read);
+  port->ClearRecord();
+  comm->SendCommand("VR");
+  comm->SendCommand("SP");
+  EXPECT_EQ(std::count(port->calls.begin(), port->calls.end(), "ClearTransmit"), 0);
+  EXPECT_EQ(port->Sent(), (std::vector<ByteString>{Frame("VR"), Frame("SP")}));
 }
 
 TEST_F(ExchangeTest, ClosingLetsAQueuedAcknowledgementGoOutFirst) {
