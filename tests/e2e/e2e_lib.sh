@@ -18,8 +18,18 @@ E2E_PORT=""
 E2E_SIM_TCP=""
 
 e2e_log() { echo "[$(date +%H:%M:%S)] $*"; }
+# A failed run keeps what it saw: the work folder (settings, simulator log of
+# every byte on the line, typed text) and a picture of the screen go to
+# build/windows/failures.
 e2e_fail() {
   echo "FAIL: $*"
+  local keep
+  keep="$KM27_BUILD_DIR/failures/$(basename "$0" .sh)-$(date +%Y%m%d-%H%M%S)"
+  mkdir -p "$keep"
+  cp -r "$E2E_WORK"/. "$keep/" 2>/dev/null
+  [ -f "$KM27_WINE_DIR/display" ] &&
+    import -display ":$(cat "$KM27_WINE_DIR/display")" -window root "$keep/screen.png" 2>/dev/null
+  echo "kept in $keep"
   exit 1
 }
 

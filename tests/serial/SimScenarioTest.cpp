@@ -130,6 +130,19 @@ TEST_F(ScenarioTest, SpoiltReadsAreResentAfterNakWhenTheReaderResends) {
   EXPECT_NE(Do("stats").find("acks=1 naks=5 dles=1 resent=2"), std::string::npos) << Do("stats");
 }
 
+TEST_F(ScenarioTest, AReaderThatResendsWaitsForTheAnswerBeforeItsNextRead) {
+  // Otherwise a host that lags would get two reads as one buffer, and its one
+  // NAK could not say which read to send again.
+  Do("resend 1");
+  Do("swipes 3 10 seed=5");
+  EXPECT_EQ(RunUntil(500), Card(5, 0)) << "no answer yet: the next read waits";
+  EXPECT_EQ(Host("\x06"), Card(5, 1)) << "its time has come: it goes with the answer";
+  // No answer at all: after a while the run goes on.
+  const std::string later = RunUntil(2200);
+  EXPECT_TRUE(later.empty()) << later;
+  EXPECT_EQ(RunUntil(2600), Card(5, 2));
+}
+
 TEST_F(ScenarioTest, CollidingReadsRideOnTheNextVersionAnswer) {
   Do("swipes 4 10 seed=1 collide=2");
   std::string out = RunUntil(100);

@@ -7,19 +7,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/../e2e/e2e_lib.sh"
 
 SOAK_CHECK="$KM27_NATIVE_BUILD_DIR/tools/soak/km27_soak"
 
-# A failed run keeps what it saw: the work folder (settings, simulator log,
-# typed text) and a picture of the screen go to build/windows/soak-failures.
-e2e_fail() {
-  echo "FAIL: $*"
-  local keep
-  keep="$KM27_BUILD_DIR/soak-failures/$(basename "$0" .sh)-$(date +%Y%m%d-%H%M%S)"
-  mkdir -p "$keep"
-  cp -r "$E2E_WORK"/. "$keep/" 2>/dev/null
-  [ -f "$KM27_WINE_DIR/display" ] &&
-    import -display ":$(cat "$KM27_WINE_DIR/display")" -window root "$keep/screen.png" 2>/dev/null
-  echo "kept in $keep"
-  exit 1
-}
 SOAK_MAIN=(TfrmMain 'ORVANE KM-27')
 
 probe() { $E2E_RUN "$E2E_BIN/km27probe.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }

@@ -436,7 +436,9 @@ Scenarios for long runs and fault injection:
                             check; collide: every K-th read waits for the next "VR" command and
                             goes out right before its answer. "swipes off" ends the run
   resend <n>                resend an unanswered card read after each NAK, at most n times
-                            (0, the default: never); 10 (DLE) from the host drops it
+                            (0, the default: never); 10 (DLE) from the host drops it. Such a
+                            reader sends the next read of a run only once the last one is
+                            answered (or after 2 s)
   stream <bit/s> random|<hex>   a line that never goes silent: pseudo-random bytes or the hex
                             pattern over and over at that rate (10 bits a byte); "stream off"
   stall on|off              stop / resume reading what the host writes: its writes back up

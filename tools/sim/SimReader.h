@@ -129,6 +129,10 @@ class Reader {
   std::deque<std::string> unacked_;
   int resendMax_ = 0;   // resends of one read after NAK; 0: never
   int resendsUsed_ = 0; // of the oldest unanswered read
+  int64_t lastCardAt_ = 0;  // when the last card read (or resend) went out
+  // A reader that resends keeps its next read of a run until the host has
+  // answered the last one (or a while has passed).
+  bool AwaitingAnswer(int64_t now) const;
   // A line that never goes silent ("stream"): bytes at a bit rate.
   int64_t streamBytesPerSecond_ = 0;
   std::string streamPattern_;   // empty: pseudo-random bytes

@@ -23,6 +23,9 @@ constexpr int kMaxGap = 600000;
 constexpr int64_t kMaxBitRate = 10000000;
 // Unanswered reads remembered for a resend; older ones are forgotten.
 constexpr size_t kMaxUnacked = 64;
+// How long a reader that resends waits for the answer to a read before the
+// next read of a run goes out all the same.
+constexpr int64_t kAnswerWaitMs = 2000;
 // At most this much of a stream is due at once, so that a host that stopped
 // reading for a while is not buried when it comes back.
 constexpr int64_t kMaxStreamBurstMs = 100;
@@ -71,6 +74,7 @@ std::string JoinFrom(const std::vector<std::string>& args, size_t from) {
 void Reader::SendCard(const std::string& frame, const std::string& good, int64_t at) {
   Send(frame, at);
   ++count_.cards;
+  lastCardAt_ = at;
   if (unacked_.empty()) resendsUsed_ = 0;
   unacked_.push_back(good);
   if (unacked_.size() > kMaxUnacked) {
@@ -95,6 +99,7 @@ void Reader::HostByte(unsigned char b, int64_t now) {
       std::string again = unacked_.front();
       Log("note resend after NAK");
       Send(again, now + opt_.replyDelayMs);
+      lastCardAt_ = now + opt_.replyDelayMs;
     } else {
       ++count_.dropped;
       unacked_.pop_front();
@@ -120,9 +125,15 @@ std::vector<std::string> Reader::TakeScheduled(int64_t now) {
   return due;
 }
 
+bool Reader::AwaitingAnswer(int64_t now) const {
+  // Two reads on the line unanswered would reach a host that lags as one
+  // buffer, and a NAK for it could not tell which one to send again.
+  return resendMax_ > 0 && !unacked_.empty() && now < lastCardAt_ + kAnswerWaitMs;
+}
+
 std::string Reader::ScenarioDue(int64_t now) {
   // The run of numbered reads.
-  while (run_.next < run_.count && now >= run_.nextAt && portPresent_) {
+  while (run_.next < run_.count && now >= run_.nextAt && portPresent_ && !AwaitingAnswer(now)) {
     const int64_t index = run_.next++;
     const std::string good = BuildFrame(NumberedReadBody(MakeNumberedRead(run_.seed, index), opt_.separator),
                                         opt_.format);
@@ -169,7 +180,10 @@ void Reader::ScenarioDeadlines(int64_t& next) const {
   auto consider = [&next](int64_t t) {
     if (next < 0 || t < next) next = t;
   };
-  if (run_.next < run_.count && portPresent_) consider(run_.nextAt);
+  if (run_.next < run_.count && portPresent_) {
+    // While an answer is awaited, its arrival wakes the reader; the wait's end is a deadline.
+    consider(resendMax_ > 0 && !unacked_.empty() ? std::max(run_.nextAt, lastCardAt_ + kAnswerWaitMs) : run_.nextAt);
+  }
   if (streamBytesPerSecond_ > 0 && portPresent_) {
     // The next byte's time: 1 ms steps are fine at any rate the line has.
     consider(streamStart_ + (streamSent_ * 1000 + streamBytesPerSecond_ - 1) / streamBytesPerSecond_);
