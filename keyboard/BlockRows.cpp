@@ -1,5 +1,6 @@
 #include "keyboard/BlockRows.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "common/TextHelpers.h"
@@ -116,28 +117,35 @@ namespace {
 
 constexpr int kImageSize = 16;
 
-// A triangle pointing right, its tip at the middle of the right edge.
-ui::Image Arrow(uint32_t color) {
-  ui::Image image{kImageSize, kImageSize, std::vector<uint32_t>(kImageSize * kImageSize, 0)};
-  for (int y = 3; y <= 12; ++y) {
-    int reach = 5 - std::abs(2 * y - 15) / 2;  // 5 at the middle rows, 1 at the ends
-    for (int x = 4; x < 5 + 2 * reach; ++x) image.pixels[static_cast<size_t>(y * kImageSize + x)] = color;
-  }
+// Picture `index` at size x size pixels, drawn in units of the 16-pixel
+// design (a pixel belongs to a shape when its centre does), so that it stays
+// sharp at 24 pixels on a 144 dpi screen.
+ui::Image RowPicture(size_t index, int size) {
+  ui::Image image{size, size, std::vector<uint32_t>(static_cast<size_t>(size) * static_cast<size_t>(size), 0)};
+  const double s = size / static_cast<double>(kImageSize);
+  auto square = [](double u, double v, double from, double to) { return u >= from && u < to && v >= from && v < to; };
+  // A triangle pointing right, its tip at the middle of the right edge.
+  auto arrow = [](double u, double v) { return u >= 4 && v >= 3 && v <= 13 && u < 2 * std::min(v, 16 - v); };
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      const double u = (x + 0.5) / s, v = (y + 0.5) / s;
+      uint32_t color = 0;
+      if (index == 0 && square(u, v, 6, 10)) color = 0xFFA0A0A0;
+      if (index == 1 && arrow(u, v)) color = 0xFF2060D0;
+      if (index == 2 && arrow(u, v)) color = 0xFFE08000;
+      if (index == 2 && square(u, v, 11, 15)) color = 0xFFD02020;
+      image.pixels[static_cast<size_t>(y) * static_cast<size_t>(size) + static_cast<size_t>(x)] = color;
+    }
   return image;
 }
 
 }  // namespace
 
 void AddBlockRowImages(ui::ImageList& images) {
-  ui::Image plain{kImageSize, kImageSize, std::vector<uint32_t>(kImageSize * kImageSize, 0)};
-  for (int y = 6; y <= 9; ++y)
-    for (int x = 6; x <= 9; ++x) plain.pixels[static_cast<size_t>(y * kImageSize + x)] = 0xFFA0A0A0;
-  images.Add(plain);
-  images.Add(Arrow(0xFF2060D0));
-  ui::Image changed = Arrow(0xFFE08000);
-  for (int y = 11; y <= 14; ++y)
-    for (int x = 11; x <= 14; ++x) changed.pixels[static_cast<size_t>(y * kImageSize + x)] = 0xFFD02020;
-  images.Add(changed);
+  for (size_t i = 0; i < 3; ++i) images.Add(RowPicture(i, kImageSize));
+  images.SetPainter([](size_t index, int width, int height) {
+    return width == height ? RowPicture(index, width) : ui::Image{};
+  });
 }
 
 }  // namespace km27

@@ -59,6 +59,10 @@ class IApplication {
   // The application title (taskbar, tray hint).
   virtual void SetTitle(const std::string& title) = 0;
 
+  // Dots per inch of the screen the windows are made for (the system's
+  // setting when the program started); windows are designed at 96.
+  virtual int ScreenDpi() { return 96; }
+
   // Ends the message loop of the program (the main window closed).
   virtual void Terminate() = 0;
 

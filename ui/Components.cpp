@@ -6,6 +6,7 @@
 #include "common/TextHelpers.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/Scaling.h"
 
 namespace km27::ui {
 
@@ -451,6 +452,21 @@ int ImageList::Add(const Image& image) {
     return -1;
   images_.push_back(image);
   return static_cast<int>(images_.size()) - 1;
+}
+
+std::vector<Image> ImageList::ImagesAt(int width, int height) const {
+  std::vector<Image> out;
+  for (size_t i = 0; i < images_.size(); ++i) {
+    if (width == width_ && height == height_) {
+      out.push_back(images_[i]);
+      continue;
+    }
+    Image drawn = painter_ ? painter_(i, width, height) : Image{};
+    const bool fits = drawn.width == width && drawn.height == height &&
+                      drawn.pixels.size() == static_cast<size_t>(width) * static_cast<size_t>(height);
+    out.push_back(fits ? std::move(drawn) : ResampleImage(images_[i], width, height));
+  }
+  return out;
 }
 
 std::vector<ToolButton*> ToolBar::Buttons() const {

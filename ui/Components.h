@@ -467,9 +467,18 @@ class ImageList : public Component {
   // Adds a picture of the list's size; returns its index (-1 for a picture of another size).
   int Add(const Image& image);
 
+  // Pictures drawn in code are drawn again at the size a screen needs (32
+  // pixels become 48 at 144 dpi): the painter draws picture `index` at
+  // width x height. Without one the pictures are resampled.
+  using Painter = std::function<Image(size_t index, int width, int height)>;
+  void SetPainter(Painter p) { painter_ = std::move(p); }
+  // Every picture at width x height pixels.
+  std::vector<Image> ImagesAt(int width, int height) const;
+
  private:
   int width_, height_;
   std::vector<Image> images_;
+  Painter painter_;
 };
 
 class ToolButton;

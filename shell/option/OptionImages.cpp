@@ -2,42 +2,56 @@
 // no resource files and look the same on every system.
 #include "shell/option/OptionImages.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace km27 {
 
 namespace {
 
-constexpr int N = kOptionImageSize;
-
+// Drawn in units of the 32-pixel design; a canvas of another size (48 at
+// 144 dpi) scales every shape, so the pictures stay sharp at any size.
 class Canvas {
  public:
-  Canvas() { image_.width = image_.height = N, image_.pixels.assign(N * N, 0); }
+  explicit Canvas(int size) : n_(size), s_(size / static_cast<double>(kOptionImageSize)) {
+    image_.width = image_.height = n_;
+    image_.pixels.assign(static_cast<size_t>(n_) * static_cast<size_t>(n_), 0);
+  }
   const ui::Image& Image() const { return image_; }
 
-  void Pixel(int x, int y, uint32_t argb) {
-    if (x >= 0 && y >= 0 && x < N && y < N) image_.pixels[static_cast<size_t>(y * N + x)] = argb;
+  void Rect(double x, double y, double w, double h, uint32_t argb) {
+    FillPixels(Edge(x), Edge(y), Edge(x + w), Edge(y + h), argb);
   }
-  void Rect(int x, int y, int w, int h, uint32_t argb) {
-    for (int j = y; j < y + h; ++j)
-      for (int i = x; i < x + w; ++i) Pixel(i, j, argb);
-  }
-  void Frame(int x, int y, int w, int h, uint32_t argb) {
-    Rect(x, y, w, 1, argb);
-    Rect(x, y + h - 1, w, 1, argb);
-    Rect(x, y, 1, h, argb);
-    Rect(x + w - 1, y, 1, h, argb);
+  // A one-unit outline (at least one pixel wide at any size).
+  void Frame(double x, double y, double w, double h, uint32_t argb) {
+    const int l = Edge(x), t = Edge(y), r = Edge(x + w), b = Edge(y + h);
+    const int line = std::max(1, static_cast<int>(std::lround(s_)));
+    FillPixels(l, t, r, t + line, argb);
+    FillPixels(l, b - line, r, b, argb);
+    FillPixels(l, t, l + line, b, argb);
+    FillPixels(r - line, t, r, b, argb);
   }
   // A disc (or a ring from rInner on) around (cx, cy), in pixel centres.
   void Disc(double cx, double cy, double r, uint32_t argb, double rInner = -1) {
-    for (int j = 0; j < N; ++j)
-      for (int i = 0; i < N; ++i) {
-        const double d = std::hypot(i + 0.5 - cx, j + 0.5 - cy);
+    for (int j = 0; j < n_; ++j)
+      for (int i = 0; i < n_; ++i) {
+        const double d = std::hypot((i + 0.5) / s_ - cx, (j + 0.5) / s_ - cy);
         if (d <= r && d > rInner) Pixel(i, j, argb);
       }
   }
 
  private:
+  int Edge(double v) const { return static_cast<int>(std::lround(v * s_)); }
+  void Pixel(int x, int y, uint32_t argb) {
+    if (x >= 0 && y >= 0 && x < n_ && y < n_) image_.pixels[static_cast<size_t>(y * n_ + x)] = argb;
+  }
+  void FillPixels(int l, int t, int r, int b, uint32_t argb) {
+    for (int y = t; y < b; ++y)
+      for (int x = l; x < r; ++x) Pixel(x, y, argb);
+  }
+
+  int n_;
+  double s_;
   ui::Image image_;
 };
 
@@ -49,8 +63,8 @@ constexpr uint32_t kRed = 0xFFD23C32;
 constexpr uint32_t kGold = 0xFFE0B040;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 
-ui::Image Gear() {
-  Canvas c;
+ui::Image Gear(int size) {
+  Canvas c(size);
   const double pi = std::acos(-1.0);
   for (int k = 0; k < 8; ++k) {
     const double a = k * pi / 4;
@@ -62,8 +76,8 @@ ui::Image Gear() {
   return c.Image();
 }
 
-ui::Image Connector() {
-  Canvas c;
+ui::Image Connector(int size) {
+  Canvas c(size);
   c.Rect(14, 22, 4, 10, kDark);  // the cable
   c.Rect(3, 6, 26, 16, kDark);
   c.Rect(5, 8, 22, 12, kGrey);
@@ -72,8 +86,8 @@ ui::Image Connector() {
   return c.Image();
 }
 
-ui::Image TargetWindowPicture() {
-  Canvas c;
+ui::Image TargetWindowPicture(int size) {
+  Canvas c(size);
   c.Rect(2, 4, 26, 22, kWhite);
   c.Rect(2, 4, 26, 5, kBlue);
   c.Frame(2, 4, 26, 22, kDark);
@@ -86,8 +100,8 @@ ui::Image TargetWindowPicture() {
   return c.Image();
 }
 
-ui::Image Keyboard() {
-  Canvas c;
+ui::Image Keyboard(int size) {
+  Canvas c(size);
   c.Rect(1, 8, 30, 17, kDark);
   for (int row = 0; row < 3; ++row)
     for (int k = 0; k < 7 - (row == 2 ? 2 : 0); ++k) c.Rect(3 + row * 2 + k * 4, 10 + row * 4, 3, 3, kLight);
@@ -95,8 +109,8 @@ ui::Image Keyboard() {
   return c.Image();
 }
 
-ui::Image Information() {
-  Canvas c;
+ui::Image Information(int size) {
+  Canvas c(size);
   c.Disc(16, 16, 14, kBlue);
   c.Disc(16, 9, 2.2, kWhite);
   c.Rect(14, 13, 4, 12, kWhite);
@@ -106,8 +120,22 @@ ui::Image Information() {
 
 }  // namespace
 
+ui::Image DrawOptionImage(size_t index, int size) {
+  switch (index) {
+    case 0: return Gear(size);
+    case 1: return Connector(size);
+    case 2: return TargetWindowPicture(size);
+    case 3: return Keyboard(size);
+    case 4: return Information(size);
+    default: return ui::Image{};
+  }
+}
+
 void AddOptionImages(ui::ImageList& list) {
-  for (const ui::Image& image : {Gear(), Connector(), TargetWindowPicture(), Keyboard(), Information()}) list.Add(image);
+  for (size_t i = 0; i < kOptionImageCount; ++i) list.Add(DrawOptionImage(i, kOptionImageSize));
+  list.SetPainter([](size_t index, int width, int height) {
+    return width == height ? DrawOptionImage(index, width) : ui::Image{};
+  });
 }
 
 }  // namespace km27

@@ -2,6 +2,8 @@
 // behind a track tab.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "keyboard/BlockRows.h"
 #include "ui/Form.h"
 
@@ -112,6 +114,19 @@ TEST_F(BlockRowsTest, RowPicturesAreThreeOfTheListsSize) {
   AddBlockRowImages(images);
   ASSERT_EQ(images.Images().size(), 3u);
   EXPECT_NE(images.Images()[1].pixels, images.Images()[2].pixels);
+  // On a 144 dpi screen the rows want 24 pixels: the pictures are drawn
+  // again at that size, sharp (only their own colours, no blended edges).
+  const std::vector<ui::Image> larger = images.ImagesAt(24, 24);
+  ASSERT_EQ(larger.size(), 3u);
+  for (size_t i = 0; i < larger.size(); ++i) {
+    const std::set<uint32_t> palette(images.Images()[i].pixels.begin(), images.Images()[i].pixels.end());
+    const std::set<uint32_t> used(larger[i].pixels.begin(), larger[i].pixels.end());
+    EXPECT_EQ(used, palette) << i;
+  }
+  // The arrow's tip stays at the middle of the right side.
+  const ui::Image& arrow = larger[1];
+  EXPECT_NE(arrow.pixels[12 * 24 + 20], 0u);
+  EXPECT_EQ(arrow.pixels[5 * 24 + 20], 0u);
 }
 
 }  // namespace

@@ -19,6 +19,8 @@
 //    ModalLimitMs of virtual time have passed (then it hides the form itself
 //    and counts a modal time-out).
 //  - Beep counter, Terminate flag, application title.
+//  - Screen resolution (dpi, 96 unless a test sets another): what the
+//    renderer would scale the designed layouts to (ui/FormLayout.h).
 //  - SendSync may be called from any thread: the work is queued and the caller
 //    blocks until the user-interface thread ran it in ProcessMessages (or in
 //    Advance). Called on the user-interface thread it runs at once.
@@ -82,6 +84,10 @@ class FakeToolkit : public ui::IApplication {
   void SetTitle(const std::string& title) override;
   void Terminate() override;
   void SendSync(std::function<void()> fn) override;
+  int ScreenDpi() override { return dpi; }
+
+  // ---- screen ----
+  int dpi = 96;
 
   // ---- clock ----
   // Moves virtual time forward by ms, firing what falls due on the way.

@@ -21,6 +21,9 @@
 //                                                  window's client area
 //   winctl command <class> <title|*> <child class> <id>   posts WM_COMMAND(id) from the window's
 //                                                  first child of that class (a tool bar button)
+//   winctl rect <class> [title|*]                  prints the window's screen rectangle
+//                                                  x y width height (frame included)
+//   winctl dpi                                     prints the screen's dots per inch
 #include <windows.h>
 
 #include <cstdio>
@@ -53,7 +56,8 @@ int Usage() {
                "usage: winctl wait|gone <class> <title|*> <ms> | close|text|visible|children <class> [title|*]\n"
                "       | post <class> <title|*> <msg> <wparam> <lparam> | count <class>\n"
                "       | box <caption|*> <ms> | boxok <caption|*> | foreground\n"
-               "       | origin <class> [title|*] | click <class> <title|*> <text> | command <class> <title|*> <child class> <id>\n");
+               "       | origin <class> [title|*] | click <class> <title|*> <text> | command <class> <title|*> <child class> <id>\n"
+               "       | rect <class> [title|*] | dpi\n");
   return 2;
 }
 
@@ -102,7 +106,16 @@ BOOL CALLBACK FindChild(HWND w, LPARAM lp) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
+  // Positions and sizes as they are on the screen, also on a screen of more
+  // than 96 dpi (where the system would scale them for an unaware program).
+  SetProcessDPIAware();
   const char* cmd = argv[1];
+  if (std::strcmp(cmd, "dpi") == 0) {
+    HDC dc = GetDC(nullptr);
+    std::printf("%d\n", GetDeviceCaps(dc, LOGPIXELSY));
+    ReleaseDC(nullptr, dc);
+    return 0;
+  }
   if (std::strcmp(cmd, "foreground") == 0) {
     HWND w = GetForegroundWindow();
     if (!w) return 1;
@@ -166,6 +179,13 @@ int main(int argc, char** argv) {
     POINT p{0, 0};
     ClientToScreen(w, &p);
     std::printf("%ld %ld\n", static_cast<long>(p.x), static_cast<long>(p.y));
+    return 0;
+  }
+  if (std::strcmp(cmd, "rect") == 0) {
+    RECT r;
+    if (!GetWindowRect(w, &r)) return 1;
+    std::printf("%ld %ld %ld %ld\n", static_cast<long>(r.left), static_cast<long>(r.top),
+                static_cast<long>(r.right - r.left), static_cast<long>(r.bottom - r.top));
     return 0;
   }
   if (std::strcmp(cmd, "children") == 0) {

@@ -22,6 +22,15 @@ Win32Application::Win32Application(HINSTANCE instance)
                                             ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
 
+  // The manifest declares the program aware of the system's resolution, so
+  // the system reports it as it is and does not stretch the windows: the
+  // form peers scale the designed layouts, fonts and pictures themselves.
+  if (HDC dc = GetDC(nullptr)) {
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    if (dpi > 0) dpi_ = dpi;
+    ReleaseDC(nullptr, dc);
+  }
+
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = ServiceProc;
@@ -259,7 +268,14 @@ const char* Win32Application::FormClass(const std::string& name, WNDPROC proc) {
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = proc;
   wc.hInstance = instance_;
-  wc.hIcon = LoadIconA(instance_, "MAINICON");
+  // The program icon at the sizes of this screen (title bar and task
+  // switcher), each taken from its own image of the icon group.
+  auto icon = [this](int cx, int cy) {
+    return static_cast<HICON>(LoadImageA(instance_, "MAINICON", IMAGE_ICON, GetSystemMetrics(cx), GetSystemMetrics(cy),
+                                         LR_SHARED));
+  };
+  wc.hIcon = icon(SM_CXICON, SM_CYICON);
+  wc.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
   if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);

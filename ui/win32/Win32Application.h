@@ -48,6 +48,7 @@ class Win32Application : public IApplication {
   void SetTitle(const std::string& title) override;
   void Terminate() override;
   void SendSync(std::function<void()> fn) override;
+  int ScreenDpi() override { return dpi_; }
 
   // The main message loop: runs until Terminate (WM_QUIT); returns its exit code.
   int Run();
@@ -77,6 +78,7 @@ class Win32Application : public IApplication {
 
   HINSTANCE instance_;
   DWORD uiThread_;
+  int dpi_ = 96;  // the system's resolution, read once: windows are made for it
   HWND service_ = nullptr;  // message-only window: timers, SendSync, realization
   std::map<UINT_PTR, Timer*> timers_;
   std::map<Timer*, UINT_PTR> timerIds_;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "ui/FormLayout.h"
 #include "ui/win32/Win32Application.h"
 #include "ui/win32/Win32PeerSupport.h"
 
@@ -18,7 +19,9 @@ constexpr UINT kSyncShowMessage = WM_APP + 10;  // the window was shown or hidde
 
 }  // namespace
 
-Win32FormPeer::Win32FormPeer(Win32Application& app, Form& form) : app_(&app), form_(form) { app.AddPeer(this); }
+Win32FormPeer::Win32FormPeer(Win32Application& app, Form& form) : app_(&app), form_(form), dpi_(app.ScreenDpi()) {
+  app.AddPeer(this);
+}
 
 Win32FormPeer::~Win32FormPeer() {
   if (app_) app_->RemovePeer(this);
@@ -68,7 +71,8 @@ void Win32FormPeer::CreateFormWindow() {
       ex = WS_EX_DLGMODALFRAME;
       break;
   }
-  RECT r{0, 0, form_.ClientWidth, form_.ClientHeight};
+  const Rect client = ScaledClientArea(form_, dpi_);
+  RECT r{0, 0, client.width, client.height};
   AdjustWindowRectEx(&r, style, FALSE, ex);
   const char* cls = app_->FormClass(form_.WindowClassName.empty() ? "TKM27Form" : form_.WindowClassName, FormProc);
   CreateWindowExA(ex, cls, form_.Caption().c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/Form.h"
+#include "ui/Scaling.h"
 
 namespace km27::ui {
 
@@ -95,9 +96,8 @@ class Win32FormPeer : public IFormPeer {
   void ApplyVisibility();
   void FixZOrder();
   void Layout();
-  // A control's rectangle in the form's client area after anchoring, and how
-  // much it grew (dw, dh) against its designed size.
-  RECT ControlRect(Control& c, int& dw, int& dh);
+  // A length of the design (96 dpi) on this screen.
+  int Scale(int v) const { return ScaleLength(v, dpi_); }
   bool EffectiveVisible(Control& c);
   HFONT FontFor(const Font& f);
   HBRUSH BrushFor(uint32_t color);
@@ -151,6 +151,7 @@ class Win32FormPeer : public IFormPeer {
 
   Win32Application* app_;
   Form& form_;
+  int dpi_;  // the screen's resolution: the designed layout is scaled to it
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   bool realized_ = false;

@@ -98,13 +98,13 @@ void Win32FormPeer::LayoutRadios(Item& item, const RECT& r) {
   int n = static_cast<int>(item.radios.size());
   int cols = std::max(1, static_cast<RadioGroup&>(*item.control).Columns);
   int rows = (n + cols - 1) / cols;
-  int cw = (w - 16) / cols;
-  int rh = (h - 24) / rows;
-  int bh = std::min(rh, 20);
+  int cw = (w - Scale(16)) / cols;
+  int rh = (h - Scale(24)) / rows;
+  int bh = std::min(rh, Scale(20));
   for (int i = 0; i < n; ++i) {
     int col = i / rows, row = i % rows;
-    MoveWindow(item.radios[static_cast<size_t>(i)], r.left + 8 + col * cw, r.top + 18 + row * rh + (rh - bh) / 2, cw,
-               bh, TRUE);
+    MoveWindow(item.radios[static_cast<size_t>(i)], r.left + Scale(8) + col * cw,
+               r.top + Scale(18) + row * rh + (rh - bh) / 2, cw, bh, TRUE);
   }
 }
 

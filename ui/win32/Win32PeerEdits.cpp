@@ -262,7 +262,8 @@ LRESULT Win32FormPeer::HandleControlMessage(Item& item, HWND hwnd, UINT msg, WPA
       LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
       SyncEditSelection(*e, hwnd);
       if (msg == WM_MOUSEMOVE && e->OnMouseMove) {
-        int shift = ShiftState(), x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+        // The model counts in design pixels, as its bounds do.
+        int shift = ShiftState(), x = UnscaleLength(GET_X_LPARAM(lp), dpi_), y = UnscaleLength(GET_Y_LPARAM(lp), dpi_);
         Guard([e, shift, x, y] { e->OnMouseMove(shift, x, y); });
       }
       handled = true;

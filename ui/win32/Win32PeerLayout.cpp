@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "ui/FormLayout.h"
 #include "ui/win32/Win32Application.h"
 #include "ui/win32/Win32FormPeer.h"
 #include "ui/win32/Win32PeerSupport.h"
@@ -102,56 +103,28 @@ void Win32FormPeer::FixZOrder() {
     SetWindowPos(item->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-RECT Win32FormPeer::ControlRect(Control& c, int& dw, int& dh) {
-  Control* p = c.Parent();
-  RECT pr;
-  int pdw, pdh;
-  if (!p || p == &form_) {
-    GetClientRect(hwnd_, &pr);
-    pdw = pr.right - form_.ClientWidth;
-    pdh = pr.bottom - form_.ClientHeight;
-  } else {
-    pr = ControlRect(*p, pdw, pdh);
-  }
-  if (c.GetKind() == Kind::TabSheet) {
-    // A sheet fills its page control's display area.
-    // Without a tab to show the sheet takes the whole control (the page
-    // control is then only the frame that holds its pages).
-    RECT r{0, 0, pr.right - pr.left, pr.bottom - pr.top};
-    Item* pc = p ? Find(*p) : nullptr;
-    if (pc && pc->hwnd && !pc->tabs.empty()) Send(pc->hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
-    dw = pdw;
-    dh = pdh;
-    return RECT{pr.left + r.left, pr.top + r.top, pr.left + r.right, pr.top + r.bottom};
-  }
-  const Rect& b = c.Bounds();
-  int x = b.left, y = b.top, w = b.width, h = b.height;
-  if (c.Anchors & akRight) {
-    if (c.Anchors & akLeft) w += pdw;
-    else x += pdw;
-  }
-  if (c.Anchors & akBottom) {
-    if (c.Anchors & akTop) h += pdh;
-    else y += pdh;
-  }
-  w = std::max(w, 0);
-  h = std::max(h, 0);
-  dw = w - b.width;
-  dh = h - b.height;
-  return RECT{pr.left + x, pr.top + y, pr.left + x + w, pr.top + y + h};
-}
-
 void Win32FormPeer::Layout() {
   if (!hwnd_) return;
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  FormLayout layout(form_, dpi_, client.right, client.bottom);
+  layout.SheetArea = [this](const Control& pages, const Rect& r) {
+    // Without a tab to show, the sheet takes the whole control (the page
+    // control is then only the frame that holds its pages).
+    Item* pc = Find(pages);
+    if (!pc || !pc->hwnd || pc->tabs.empty()) return r;
+    RECT area{0, 0, r.width, r.height};
+    Send(pc->hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    return Rect{r.left + area.left, r.top + area.top, area.right - area.left, area.bottom - area.top};
+  };
   ++updating_;
   for (auto& item : items_) {
     if (!item->hwnd) continue;
-    int dw, dh;
-    RECT r = ControlRect(*item->control, dw, dh);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    if (item->control->GetKind() == Kind::ComboBox) h = std::max(h, 21) + kDropDownHeight;
-    MoveWindow(item->hwnd, r.left, r.top, w, h, TRUE);
-    if (!item->radios.empty()) LayoutRadios(*item, r);
+    const Rect r = layout.Place(*item->control);
+    int h = r.height;
+    if (item->control->GetKind() == Kind::ComboBox) h = std::max(h, Scale(21)) + Scale(kDropDownHeight);
+    MoveWindow(item->hwnd, r.left, r.top, r.width, h, TRUE);
+    if (!item->radios.empty()) LayoutRadios(*item, RECT{r.left, r.top, r.left + r.width, r.top + r.height});
   }
   --updating_;
 }
@@ -162,13 +135,7 @@ HFONT Win32FormPeer::FontFor(const Font& f) {
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second;
   LOGFONTA lf{};
-  if (f.height != 0) {
-    lf.lfHeight = -f.height;  // character height in pixels
-  } else {
-    HDC dc = GetDC(nullptr);
-    lf.lfHeight = -MulDiv(f.size, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, dc);
-  }
+  lf.lfHeight = -FontPixelHeight(f, dpi_);  // character height, without the internal leading
   lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
   lf.lfCharSet = static_cast<BYTE>(f.charSet);
   lf.lfOutPrecision = OUT_DEFAULT_PRECIS;

@@ -71,7 +71,7 @@ void Win32FormPeer::ApplyColumns(Item& item) {
   for (const auto& col : static_cast<ListView&>(*item.control).Columns()) {
     LVCOLUMNA lvc{};
     lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    lvc.cx = col.width;
+    lvc.cx = Scale(col.width);
     lvc.iSubItem = i;
     lvc.pszText = const_cast<char*>(col.title.c_str());
     Send(h, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i++), reinterpret_cast<LPARAM>(&lvc));
@@ -141,7 +141,7 @@ void Win32FormPeer::ApplyListStyle(Item& item) {
 void Win32FormPeer::ApplySmallImages(Item& item) {
   auto& lv = static_cast<ListView&>(*item.control);
   HIMAGELIST old = item.images;
-  item.images = lv.SmallImages() ? MakeImageList(*lv.SmallImages()) : nullptr;
+  item.images = lv.SmallImages() ? MakeImageList(*lv.SmallImages(), dpi_) : nullptr;
   Send(item.hwnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(item.images));
   if (old) ImageList_Destroy(old);
 }

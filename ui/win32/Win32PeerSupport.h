@@ -60,7 +60,8 @@ bool PageWindowSpec(Control& c, WindowSpec& spec);    // page and tab controls, 
 bool ToolBarWindowSpec(Control& c, WindowSpec& spec); // tool bars and their buttons
 
 // The pictures of an image list as a system image list with their alpha
-// channel (tool bars, list view rows); nullptr when it cannot be made.
-HIMAGELIST MakeImageList(const ImageList& list);
+// channel (tool bars, list view rows), at their size on a screen of `dpi`;
+// nullptr when it cannot be made.
+HIMAGELIST MakeImageList(const ImageList& list, int dpi);
 
 }  // namespace km27::ui::win32peer

@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "ui/Scaling.h"
 #include "ui/win32/Win32Application.h"
 #include "ui/win32/Win32FormPeer.h"
 #include "ui/win32/Win32PeerSupport.h"
@@ -16,10 +17,11 @@ namespace km27::ui {
 
 using namespace win32peer;
 
-HIMAGELIST win32peer::MakeImageList(const ImageList& list) {
-  HIMAGELIST himl = ImageList_Create(list.Width(), list.Height(), ILC_COLOR32, static_cast<int>(list.Images().size()), 1);
+HIMAGELIST win32peer::MakeImageList(const ImageList& list, int dpi) {
+  const int w = ScaleLength(list.Width(), dpi), h = ScaleLength(list.Height(), dpi);
+  HIMAGELIST himl = ImageList_Create(w, h, ILC_COLOR32, static_cast<int>(list.Images().size()), 1);
   if (!himl) return nullptr;
-  for (const Image& image : list.Images()) {
+  for (const Image& image : list.ImagesAt(w, h)) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = image.width;
@@ -58,7 +60,7 @@ void Win32FormPeer::ApplyToolButtons(Item& item) {
   ++updating_;
   Send(h, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
   if (bar->Images && !item.images) {
-    item.images = MakeImageList(*bar->Images);
+    item.images = MakeImageList(*bar->Images, dpi_);
     Send(h, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(item.images));
   }
   while (Send(h, TB_DELETEBUTTON, 0)) {
@@ -78,8 +80,9 @@ void Win32FormPeer::ApplyToolButtons(Item& item) {
     item.buttons.push_back(&b);
   }
   if (!tbb.empty()) Send(h, TB_ADDBUTTONSA, tbb.size(), reinterpret_cast<LPARAM>(tbb.data()));
-  Send(h, TB_SETBUTTONSIZE, 0, MAKELPARAM(bar->ButtonWidth, bar->ButtonHeight));
-  Send(h, TB_SETBUTTONWIDTH, 0, MAKELPARAM(bar->ButtonWidth, bar->ButtonWidth));
+  const int bw = Scale(bar->ButtonWidth), bh = Scale(bar->ButtonHeight);
+  Send(h, TB_SETBUTTONSIZE, 0, MAKELPARAM(bw, bh));
+  Send(h, TB_SETBUTTONWIDTH, 0, MAKELPARAM(bw, bw));
   --updating_;
 }
 

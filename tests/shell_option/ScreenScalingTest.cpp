@@ -1,0 +1,118 @@
+// The program's windows on screens of 96 and 144 dpi: every control lies
+// inside its container and the client area, boxes and fonts grow by the
+// same factor, and the tool bar's pictures are drawn again at their size.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "keyboard/KeyCode.h"
+#include "keyboard/ReadData.h"
+#include "shell/option/OptionImages.h"
+#include "tests/shell_option/OptionFixture.h"
+#include "ui/FormLayout.h"
+
+namespace km27::test {
+namespace {
+
+using ui::Rect;
+
+bool Inside(const Rect& r, const Rect& outer) {
+  return r.left >= outer.left && r.top >= outer.top && r.left + r.width <= outer.left + outer.width &&
+         r.top + r.height <= outer.top + outer.height;
+}
+
+// Every control of the form, placed on a screen of `dpi`, lies inside its
+// container (the client area for the form's own controls) and is at least
+// as tall as the characters of its font.
+void ExpectNothingOutside(const ui::Form& form, int dpi) {
+  ui::FormLayout layout(form, dpi);
+  const Rect client = ui::ScaledClientArea(form, dpi);
+  for (const auto& component : form.Components()) {
+    const auto* c = dynamic_cast<const ui::Control*>(component.get());
+    if (!c || c->GetKind() == ui::Kind::ToolButton) continue;  // drawn by its tool bar
+    const Rect r = layout.Place(*c);
+    const Rect outer = c->Parent() == &form ? client : layout.Place(*c->Parent());
+    EXPECT_TRUE(Inside(r, outer)) << form.Name() << "." << c->Name() << " at " << dpi << " dpi";
+    switch (c->GetKind()) {
+      case ui::Kind::Label:
+      case ui::Kind::Button:
+      case ui::Kind::SpeedButton:
+      case ui::Kind::CheckBox:
+      case ui::Kind::Edit:
+        EXPECT_GE(r.height, ui::FontPixelHeight(c->EffectiveFont(), dpi))
+            << form.Name() << "." << c->Name() << " at " << dpi << " dpi";
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+class ScreenScaling : public OptionFixture {};
+
+TEST_F(ScreenScaling, EveryWindowKeepsItsControlsInsideAtBothResolutions) {
+  ShowOption();
+  TfrmKeyCode keyCode;
+  TfrmReadData readData;
+  for (int dpi : {96, 144}) {
+    tk.dpi = dpi;
+    for (const ui::Form* f : {static_cast<const ui::Form*>(main.get()), static_cast<const ui::Form*>(comm.get()),
+                              static_cast<const ui::Form*>(option.get()), static_cast<const ui::Form*>(&keyCode),
+                              static_cast<const ui::Form*>(&readData)})
+      ExpectNothingOutside(*f, tk.ScreenDpi());
+  }
+}
+
+TEST_F(ScreenScaling, MainWindowAndMonitorAtOneHundredFortyFourDpi) {
+  CreateMain();
+  tk.dpi = 144;
+  EXPECT_EQ(ui::ScaledClientArea(*main, tk.ScreenDpi()), (Rect{0, 0, 654, 572}));
+  ui::FormLayout layout(*main, tk.ScreenDpi());
+  EXPECT_EQ(layout.Place(*main->spbStart), (Rect{12, 12, 309, 98}));
+  // Pixel-sized fonts grow like the boxes: Start's 21 px, the list's 11 px,
+  // the monitor's 13 px Courier New; point sizes through the resolution.
+  EXPECT_EQ(ui::FontPixelHeight(main->spbStart->EffectiveFont(), tk.ScreenDpi()), 32);
+  EXPECT_EQ(ui::FontPixelHeight(main->lstSetupValue->EffectiveFont(), tk.ScreenDpi()), 17);
+  EXPECT_EQ(ui::FontPixelHeight(comm->memMonitor->EffectiveFont(), tk.ScreenDpi()), 20);
+  EXPECT_EQ(ui::FontPixelHeight(comm->btnClose->EffectiveFont(), tk.ScreenDpi()), 16);  // Tahoma 8 pt
+
+  // The monitor made larger by the user: the log takes the room, the
+  // buttons keep their scaled distance to the corner.
+  const Rect area = ui::ScaledClientArea(*comm, tk.ScreenDpi());
+  ui::FormLayout larger(*comm, tk.ScreenDpi(), area.width + 100, area.height + 50);
+  const Rect log = larger.Place(*comm->memMonitor), close = larger.Place(*comm->btnClose);
+  EXPECT_EQ(log.width, ui::ScaleLength(612, 144) + 100);
+  EXPECT_EQ(log.height, ui::ScaleLength(270, 144) + 50);
+  EXPECT_EQ(area.width + 100 - (close.left + close.width), ui::ScaleLength(8, 144));
+  EXPECT_EQ(area.height + 50 - (close.top + close.height), ui::ScaleLength(10, 144));
+}
+
+// Sharp, not blurred: a picture drawn again at a larger size holds only the
+// colours of its design, where resampling would blend them at the edges.
+void ExpectOnlyColoursOf(const ui::Image& design, const ui::Image& larger, const std::string& what) {
+  const std::set<uint32_t> palette(design.pixels.begin(), design.pixels.end());
+  for (uint32_t p : larger.pixels) {
+    if (!palette.count(p)) {
+      ADD_FAILURE() << what << ": blended pixel " << std::hex << p;
+      return;
+    }
+  }
+}
+
+TEST_F(ScreenScaling, ToolBarPicturesAreDrawnAgainAtTheirSize) {
+  ui::ImageList& images = *option->ImageList1;
+  const int size = ui::ScaleLength(images.Width(), 144);
+  ASSERT_EQ(size, 48);
+  const std::vector<ui::Image> larger = images.ImagesAt(size, size);
+  ASSERT_EQ(larger.size(), kOptionImageCount);
+  for (size_t i = 0; i < larger.size(); ++i) {
+    EXPECT_EQ(larger[i].width, 48);
+    EXPECT_EQ(larger[i].pixels, DrawOptionImage(i, 48).pixels) << i;
+    EXPECT_NE(larger[i].pixels, std::vector<uint32_t>(48 * 48, 0)) << i;
+    ExpectOnlyColoursOf(images.Images()[i], larger[i], "tool bar picture " + std::to_string(i));
+  }
+  EXPECT_TRUE(DrawOptionImage(kOptionImageCount, 48).pixels.empty());
+}
+
+}  // namespace
+}  // namespace km27::test
