@@ -9,44 +9,13 @@
 #include "keyboard/ReadData.h"
 #include "shell/option/OptionImages.h"
 #include "tests/shell_option/OptionFixture.h"
+#include "tests/support/LayoutChecks.h"
 #include "ui/FormLayout.h"
 
 namespace km27::test {
 namespace {
 
 using ui::Rect;
-
-bool Inside(const Rect& r, const Rect& outer) {
-  return r.left >= outer.left && r.top >= outer.top && r.left + r.width <= outer.left + outer.width &&
-         r.top + r.height <= outer.top + outer.height;
-}
-
-// Every control of the form, placed on a screen of `dpi`, lies inside its
-// container (the client area for the form's own controls) and is at least
-// as tall as the characters of its font.
-void ExpectNothingOutside(const ui::Form& form, int dpi) {
-  ui::FormLayout layout(form, dpi);
-  const Rect client = ui::ScaledClientArea(form, dpi);
-  for (const auto& component : form.Components()) {
-    const auto* c = dynamic_cast<const ui::Control*>(component.get());
-    if (!c || c->GetKind() == ui::Kind::ToolButton) continue;  // drawn by its tool bar
-    const Rect r = layout.Place(*c);
-    const Rect outer = c->Parent() == &form ? client : layout.Place(*c->Parent());
-    EXPECT_TRUE(Inside(r, outer)) << form.Name() << "." << c->Name() << " at " << dpi << " dpi";
-    switch (c->GetKind()) {
-      case ui::Kind::Label:
-      case ui::Kind::Button:
-      case ui::Kind::SpeedButton:
-      case ui::Kind::CheckBox:
-      case ui::Kind::Edit:
-        EXPECT_GE(r.height, ui::FontPixelHeight(c->EffectiveFont(), dpi))
-            << form.Name() << "." << c->Name() << " at " << dpi << " dpi";
-        break;
-      default:
-        break;
-    }
-  }
-}
 
 class ScreenScaling : public OptionFixture {};
 
@@ -59,7 +28,7 @@ TEST_F(ScreenScaling, EveryWindowKeepsItsControlsInsideAtBothResolutions) {
     for (const ui::Form* f : {static_cast<const ui::Form*>(main.get()), static_cast<const ui::Form*>(comm.get()),
                               static_cast<const ui::Form*>(option.get()), static_cast<const ui::Form*>(&keyCode),
                               static_cast<const ui::Form*>(&readData)})
-      ExpectNothingOutside(*f, tk.ScreenDpi());
+      ExpectControlsInside(*f, tk.ScreenDpi());
   }
 }
 

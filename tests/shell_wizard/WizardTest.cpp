@@ -5,6 +5,7 @@
 #include "settings/Language.h"
 #include "settings/SetupFile.h"
 #include "tests/shell_wizard/WizardFixture.h"
+#include "tests/support/LayoutChecks.h"
 
 namespace km27::test {
 namespace {
@@ -307,6 +308,12 @@ TEST_F(Wizard, NothingLeavesThePageWhileTheTestWaits) {
   EXPECT_TRUE(tk.boxes.empty());
   EXPECT_EQ(Buttons(), "Initial Wizard Window  1/3|-++|Next");
   EXPECT_TRUE(Wiz().ConnectPage().btnConnetTest->Enabled());
+}
+
+// On a 144 dpi screen every page's controls still lie inside the wizard.
+TEST_F(Wizard, EveryPageFitsAtBothResolutions) {
+  ShowWizard();
+  for (int dpi : {96, 144}) ExpectControlsInside(Wiz(), dpi);
 }
 
 }  // namespace

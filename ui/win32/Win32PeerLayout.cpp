@@ -170,8 +170,8 @@ void Win32FormPeer::PlaceOnFirstShow() {
   int x = around.left + ((around.right - around.left) - w) / 2;
   int y = around.top + ((around.bottom - around.top) - h) / 2;
   if (form_.position == Form::Position::Designed) {
-    x = form_.Bounds().left;
-    y = form_.Bounds().top;
+    x = Scale(form_.Bounds().left);  // design pixels, like every other position
+    y = Scale(form_.Bounds().top);
   }
   x = std::max<int>(area.left, std::min<int>(x, area.right - w));
   y = std::max<int>(area.top, std::min<int>(y, area.bottom - h));
