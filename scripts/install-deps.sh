@@ -2,7 +2,8 @@
 # Installs, with apt only, what a fresh Debian machine lacks to build, run and
 # test the project: native toolchain and GoogleTest, the MinGW-w64 i686 cross
 # compilers, 32-bit Wine, Xvfb and the small X tools the Wine tests use, and
-# the SVG renderer that tools/icons/make-icons.sh draws the icons with.
+# the SVG renderer that tools/icons/make-icons.sh draws the icons with, and a
+# Japanese font for the Japanese screenshots (tools/screenshots).
 # Idempotent: packages already present are not touched.
 set -euo pipefail
 
@@ -15,7 +16,8 @@ want() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok ins
 for p in cmake ninja-build g++ googletest libgtest-dev clang libclang-rt-14-dev \
          g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 \
          mingw-w64-i686-dev mingw-w64-tools \
-         xvfb xauth x11-utils xdotool imagemagick librsvg2-bin procps psmisc file; do
+         xvfb xauth x11-utils xdotool imagemagick librsvg2-bin procps psmisc file \
+         fonts-ipafont-gothic; do
   want "$p"
 done
 
