@@ -24,6 +24,9 @@
 //   winctl rect <class> [title|*]                  prints the window's screen rectangle
 //                                                  x y width height (frame included)
 //   winctl dpi                                     prints the screen's dots per inch
+// A text written hex:<bytes> (hex:8349 ...) is those bytes of the ANSI code
+// page: Wine hands a command line to the program through the Unix locale,
+// which may lack the characters (Japanese captions on a C locale).
 #include <windows.h>
 
 #include <cstdio>
@@ -62,6 +65,16 @@ int Usage() {
 }
 
 long Number(const char* s) { return std::strtol(s, nullptr, 0); }
+
+std::string TextArg(const char* s) {
+  if (std::strncmp(s, "hex:", 4) != 0) return s;
+  std::string out;
+  for (const char* p = s + 4; p[0] && p[1]; p += 2) {
+    const char pair[3] = {p[0], p[1], 0};
+    out += static_cast<char>(std::strtol(pair, nullptr, 16));
+  }
+  return out;
+}
 
 struct CountCtx {
   std::string cls;
@@ -197,7 +210,7 @@ int main(int argc, char** argv) {
     if (argc < (click ? 5 : 6)) return Usage();
     ChildCtx c;
     if (click)
-      c.text = argv[4];
+      c.text = TextArg(argv[4]);
     else
       c.cls = argv[4];
     EnumChildWindows(w, FindChild, reinterpret_cast<LPARAM>(&c));

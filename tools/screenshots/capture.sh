@@ -68,8 +68,15 @@ shot() {
 # The wizard's helpers take whole-screen pictures; here they are of the wizard.
 e2e_shot() { winctl visible TfrmWizard '*' && shot "$1" TfrmWizard; }
 
-# caption <English> <Japanese>: a control's text in the language shown.
-caption() { if [ -n "$japanese" ]; then echo "$2"; else echo "$1"; fi; }
+# caption <English> <Japanese>: a control's text in the language shown, for
+# winctl (Japanese as its code page 932 bytes: hex:...).
+caption() {
+  if [ -n "$japanese" ]; then
+    echo "hex:$(printf '%s' "$2" | iconv -f UTF-8 -t CP932 | od -An -tx1 | tr -d ' \n')"
+  else
+    echo "$1"
+  fi
+}
 
 wait_visible() {
   for _ in $(seq 1 100); do
@@ -114,7 +121,14 @@ if [ -n "$japanese" ]; then
   # The wizard's buttons are found by their English captions: in Japanese
   # only its first page, then the settings of a completed setup.
   wants wizard && shot wizard-1 TfrmWizard
+  # Closing it asks whether to end without a finished setup: OK.
   winctl close TfrmWizard '*'
+  winctl box '*' 10000 >/dev/null || e2e_fail "no question when the wizard was closed"
+  for _ in $(seq 1 40); do
+    winctl boxok '*'
+    kill -0 "$E2E_KM27" 2>/dev/null || break
+    sleep 0.3
+  done
   e2e_wait_ended 15 || e2e_fail "the program did not end when the wizard was closed"
   e2e_settings 37 101
   cp "$E2E_BIN/Japanese.rlf" "$E2E_WORK/"
