@@ -65,8 +65,8 @@ shot() {
     e2e_fail "no screenshot $1"
   e2e_log "$out/$1.png (${w}x${h})"
 }
-# The wizard's helpers take whole-screen pictures; here they are of the wizard.
-e2e_shot() { winctl visible TfrmWizard '*' && shot "$1" TfrmWizard; }
+# A failing step's whole-screen picture (e2e_lib).
+e2e_shot() { import -display "$display" -window root "$out/failed-$1.png"; }
 
 # caption <English> <Japanese>: a control's text in the language shown, for
 # winctl (Japanese as its code page 932 bytes: hex:...).
@@ -115,28 +115,48 @@ fi
 e2e_wine_default_copy "$E2E_WORK/KM27.ni"
 
 # ---- the first start: the setup wizard ----
+# The texts of the wizard's controls (code page bytes as UTF-8).
+wizard_texts() { winctl children TfrmWizard '*' | iconv -f CP932 -t UTF-8 -c; }
+# wizard_wait <English> <Japanese> <seconds>: until a control shows the text.
+wizard_wait() {
+  local text
+  text=$([ -n "$japanese" ] && echo "$2" || echo "$1")
+  for _ in $(seq 1 $(($3 * 10))); do
+    wizard_texts | grep -qF -- "$text" && return 0
+    sleep 0.1
+  done
+  e2e_fail "the wizard never showed \"$text\"; it shows: $(wizard_texts | cut -f2 | grep . | tr '\n' '|')"
+}
+# The wizard as a first-time user goes through it: the connection test finds
+# the simulator, a test swipe, "Manual Start Mode", Complete, OK.
 e2e_start_km27
 e2e_wizard_wait 20 || e2e_fail "the setup wizard did not appear"
-if [ -n "$japanese" ]; then
-  # The wizard's buttons are found by their English captions: in Japanese
-  # only its first page, then the settings of a completed setup.
-  wants wizard && shot wizard-1 TfrmWizard
-  # Closing it asks whether to end without a finished setup: OK.
-  winctl close TfrmWizard '*'
-  winctl box '*' 10000 >/dev/null || e2e_fail "no question when the wizard was closed"
-  for _ in $(seq 1 40); do
-    winctl boxok '*'
-    kill -0 "$E2E_KM27" 2>/dev/null || break
-    sleep 0.3
-  done
-  e2e_wait_ended 15 || e2e_fail "the program did not end when the wizard was closed"
-  e2e_settings 37 101
-  cp "$E2E_BIN/Japanese.rlf" "$E2E_WORK/"
-  sed -i 's/^LanguageFile=.*\r$/LanguageFile=Japanese.rlf\r/; s/^AutoStart=1\r$/AutoStart=0\r/' "$E2E_WORK/KM27.ini"
-  e2e_start_km27
-else
-  e2e_wizard_complete "Manual Start Mode" "$(wants wizard && echo wizard)"
-fi
+sleep 0.5
+wants wizard && shot wizard-1 TfrmWizard
+winctl click TfrmWizard '*' "$(caption 'Connect Test' '接続テスト')" || e2e_fail "no Connect Test button"
+wizard_wait "Test result : OK (COM37)" "テスト結果 : OK (COM37)" 30
+wizard_wait $'Button\tNext\tenabled' $'Button\t次へ\tenabled' 10
+wants wizard && shot wizard-1-found TfrmWizard
+winctl click TfrmWizard '*' "$(caption 'Next' '次へ')"
+wizard_wait "Swipe a card through the reader." "カードをリーダに通してください。" 10
+sim swipe 0:4900123456789 0:1234567890 >/dev/null
+wizard_wait "The card was read." "カードを読み取りました。" 10
+wizard_wait $'Button\tNext\tenabled' $'Button\t次へ\tenabled' 10
+wants wizard && shot wizard-2 TfrmWizard
+winctl click TfrmWizard '*' "$(caption 'Next' '次へ')"
+wizard_wait "Manual Start Mode" "手動起動モード" 10
+winctl click TfrmWizard '*' "$(caption 'Manual Start Mode' '手動起動モード')" || e2e_fail "no Manual Start Mode"
+wizard_wait $'Button\tComplete\tenabled' $'Button\t完了\tenabled' 10
+wants wizard && shot wizard-3 TfrmWizard
+winctl click TfrmWizard '*' "$(caption 'Complete' '完了')"
+# "Save setup data" (OK): pressed until the wizard has gone.
+winctl box '*' 15000 >/dev/null || e2e_fail "no box after Complete"
+for _ in $(seq 1 50); do
+  winctl visible TfrmWizard '*' || break
+  winctl boxok '*'
+  sleep 0.3
+done
+winctl visible TfrmWizard '*' && e2e_fail "the wizard stayed after Complete"
 e2e_wait_main_window 20 || winctl visible TfrmMain '*' || e2e_fail "the main window is not shown"
 wait_visible TfrmMain
 DISPLAY=$display xdotool mousemove 5 1000 2>/dev/null

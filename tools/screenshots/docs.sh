@@ -2,7 +2,7 @@
 # Takes the pictures under docs/screenshots/ again (README and user guide):
 #   en/          English at 96 dpi: the setup wizard, main window, tray menu,
 #                options pages, monitor
-#   ja/          Japanese (Japanese.rlf, code page 932) at 96 dpi
+#   ja/          the same in Japanese (Japanese.rlf, code page 932)
 #   en-144dpi/   the main window on a 150 % screen
 # Needs scripts/build.sh all. Takes a few minutes.
 set -eu
@@ -13,5 +13,5 @@ rm -rf "$docs/en" "$docs/ja" "$docs/en-144dpi"
 "$here/capture.sh" --japanese --out "$docs/ja" --only wizard,main,tray,option,monitor
 "$here/capture.sh" --dpi 144 --out "$docs/en-144dpi" --only main
 # The first page after the reader was found says more than before it.
-rm -f "$docs/en/wizard-1.png"
+rm -f "$docs"/*/wizard-1.png
 ls -l "$docs"/*/
