@@ -87,7 +87,19 @@ void Control::Click() {
 
 // ---- SpeedButton ----
 
-void SpeedButton::SetDown(bool v) { Assign(down_, v, Prop::Down); }
+void SpeedButton::SetDown(bool v) {
+  if (!Assign(down_, v, Prop::Down) || !v || GroupIndex == 0 || !Parent()) return;
+  for (Control* c : Parent()->Children())
+    if (auto* other = dynamic_cast<SpeedButton*>(c); other && other != this && other->GroupIndex == GroupIndex)
+      other->SetDown(false);
+}
+
+void SpeedButton::SetImageIndex(int v) { Assign(imageIndex_, v, Prop::ImageIndex); }
+
+void SpeedButton::ActionChanged(const Action& a) {
+  Control::ActionChanged(a);
+  if (ActionLinks() & alImage) SetImageIndex(a.ImageIndex());
+}
 
 void SpeedButton::Click() {
   if (!Enabled()) return;

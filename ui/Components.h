@@ -171,20 +171,31 @@ class Button : public Control {
   bool Cancel = false;   // Esc presses it
 };
 
-// A push button that can stay pressed (Down).
+// A push button that can stay pressed (Down), with an optional picture.
 class SpeedButton : public Control {
  public:
   SpeedButton(Form* owner, std::string name, Control* parent = nullptr)
       : Control(owner, Kind::SpeedButton, std::move(name), parent) {}
   bool Down() const { return down_; }
+  // Down with a GroupIndex: the other buttons of that group on the same
+  // parent go up (one of them is down at a time).
   void SetDown(bool v);
   int GroupIndex = 0;  // not 0: the button stays down when clicked
   bool AllowAllUp = true;
   bool Flat = false;   // no border of its own (a link-like button)
+  // The picture beside the caption: picture ImageIndex of Images (-1: none);
+  // a button bound to an action follows the action's picture (alImage).
+  ImageList* Images = nullptr;
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int v);
   void Click() override;
+
+ protected:
+  void ActionChanged(const Action& a) override;
 
  private:
   bool down_ = false;
+  int imageIndex_ = -1;
 };
 
 class Edit : public Control {

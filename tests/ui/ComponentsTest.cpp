@@ -155,6 +155,32 @@ TEST(CheckBoxAndSpeedButton, ClicksToggleAndFireOnce) {
   EXPECT_TRUE(s.Down());
 }
 
+TEST(SpeedButton, OneOfAGroupIsDownAndThePictureFollowsTheAction) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& panel = f.Make<Panel>("pnlLock");
+  auto& lock = f.Make<SpeedButton>("spbLock", &panel);
+  auto& unlock = f.Make<SpeedButton>("spbUnlock", &panel);
+  auto& elsewhere = f.Make<SpeedButton>("spbElsewhere");
+  for (SpeedButton* b : {&lock, &unlock, &elsewhere}) b->GroupIndex = 1;
+  elsewhere.SetDown(true);
+  unlock.SetDown(true);
+  FakeToolkit::Click(f, "spbLock");
+  EXPECT_TRUE(lock.Down());
+  EXPECT_FALSE(unlock.Down());
+  EXPECT_TRUE(elsewhere.Down());  // another parent, another group
+
+  auto& act = f.Make<Action>("actLock");
+  act.SetImageIndex(2);
+  lock.SetAction(&act);
+  EXPECT_EQ(lock.ImageIndex(), 2);
+  act.SetImageIndex(3);
+  EXPECT_EQ(lock.ImageIndex(), 3);
+  EXPECT_TRUE(tk.Changed("frmX", "spbLock", Prop::ImageIndex));
+  unlock.SetAction(&act, Control::alCaption);
+  EXPECT_EQ(unlock.ImageIndex(), -1);
+}
+
 TEST(ItemsControls, IndexTextAndUserSelection) {
   FakeToolkit tk;
   Form f("frmX");

@@ -155,9 +155,13 @@ void Win32FormPeer::ApplyAll(Item& item) {
       ApplyInputFilter(item);
       break;
     case Kind::CheckBox:
+      ApplyText(item);
+      Apply(item, Prop::Checked);
+      break;
     case Kind::SpeedButton:
       ApplyText(item);
       Apply(item, Prop::Checked);
+      ApplyButtonImage(item);
       break;
     case Kind::RadioGroup:
       ApplyText(item);
@@ -288,6 +292,7 @@ void Win32FormPeer::Apply(Item& item, Prop p) {
       break;
     case Prop::ImageIndex:
       if (h && c.GetKind() == Kind::ListView) ApplyRowImages(item);
+      if (c.GetKind() == Kind::SpeedButton) ApplyButtonImage(item);
       break;
     case Prop::InputFilter:
       ApplyInputFilter(item);

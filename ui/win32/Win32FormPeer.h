@@ -61,7 +61,7 @@ class Win32FormPeer : public IFormPeer {
     std::vector<HWND> radios;         // a radio group's buttons
     std::vector<TabSheet*> tabs;      // a page control's visible sheets, in tab order
     std::vector<Control*> buttons;    // a tool bar's buttons, by command id - 1
-    HIMAGELIST images = nullptr;      // a tool bar's pictures, a list view's row pictures
+    HIMAGELIST images = nullptr;      // a tool bar's pictures, a list view's row pictures, a speed button's picture
     HFONT font = nullptr;
     size_t mirrored = 0;              // an edit's text length the control holds
   };
@@ -105,6 +105,7 @@ class Win32FormPeer : public IFormPeer {
 
   // ---- labels, buttons, check boxes, radio groups (Win32PeerButtons.cpp) ----
   void ApplyChecked(Item& item);
+  void ApplyButtonImage(Item& item);
   void ApplyRadioItems(Item& item);
   void ApplyRadioIndex(Item& item);
   void LayoutRadios(Item& item, const RECT& r);

@@ -1,6 +1,6 @@
 // Labels, buttons, speed buttons, check boxes, group boxes, radio groups and
-// panels: their windows, their checked state, the buttons of a radio group,
-// and their clicks.
+// panels: their windows, their checked state, speed button pictures, the
+// buttons of a radio group, and their clicks.
 #include <algorithm>
 
 #include "ui/win32/Win32Application.h"
@@ -59,6 +59,26 @@ void Win32FormPeer::ApplyChecked(Item& item) {
   } else if (auto* sb = dynamic_cast<SpeedButton*>(item.control)) {
     Send(h, BM_SETCHECK, sb->Down() ? BST_CHECKED : BST_UNCHECKED);
   }
+}
+
+// A speed button's picture stands left of its caption (the button's own
+// image list, replaced whenever the picture changes).
+void Win32FormPeer::ApplyButtonImage(Item& item) {
+  auto* sb = dynamic_cast<SpeedButton*>(item.control);
+  if (!item.hwnd || !sb) return;
+  HIMAGELIST old = item.images;
+  const int index = sb->ImageIndex();
+  item.images = sb->Images && index >= 0 && static_cast<size_t>(index) < sb->Images->Images().size()
+                    ? MakeImageList(*sb->Images, dpi_, index)
+                    : nullptr;
+  if (!item.images && !old) return;
+  BUTTON_IMAGELIST bil{};
+  bil.himl = item.images;
+  bil.margin = RECT{6, 0, 2, 0};
+  bil.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
+  Send(item.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+  InvalidateRect(item.hwnd, nullptr, TRUE);
+  if (old) ImageList_Destroy(old);
 }
 
 void Win32FormPeer::ApplyRadioItems(Item& item) {

@@ -61,7 +61,8 @@ bool ToolBarWindowSpec(Control& c, WindowSpec& spec); // tool bars and their but
 
 // The pictures of an image list as a system image list with their alpha
 // channel (tool bars, list view rows), at their size on a screen of `dpi`;
+// with `only` a valid index, a list of that one picture (a speed button's).
 // nullptr when it cannot be made.
-HIMAGELIST MakeImageList(const ImageList& list, int dpi);
+HIMAGELIST MakeImageList(const ImageList& list, int dpi, int only = -1);
 
 }  // namespace km27::ui::win32peer

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <vector>
 
 #include "ui/Scaling.h"
 #include "ui/win32/Win32Application.h"
@@ -17,11 +18,15 @@ namespace km27::ui {
 
 using namespace win32peer;
 
-HIMAGELIST win32peer::MakeImageList(const ImageList& list, int dpi) {
+// The pictures (or only picture `only`) as a system image list with their
+// alpha channel, at their size on a screen of `dpi`.
+HIMAGELIST win32peer::MakeImageList(const ImageList& list, int dpi, int only) {
   const int w = ScaleLength(list.Width(), dpi), h = ScaleLength(list.Height(), dpi);
-  HIMAGELIST himl = ImageList_Create(w, h, ILC_COLOR32, static_cast<int>(list.Images().size()), 1);
+  std::vector<Image> images = list.ImagesAt(w, h);
+  if (only >= 0 && static_cast<size_t>(only) < images.size()) images = {images[static_cast<size_t>(only)]};
+  HIMAGELIST himl = ImageList_Create(w, h, ILC_COLOR32, static_cast<int>(images.size()), 1);
   if (!himl) return nullptr;
-  for (const Image& image : list.ImagesAt(w, h)) {
+  for (const Image& image : images) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = image.width;
