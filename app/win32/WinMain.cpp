@@ -26,6 +26,7 @@
 #include "shell/option/Option.h"
 #include "shell/wizard/Wizard.h"
 #include "shell/win32/Win32DesktopShell.h"
+#include "shell/win32/Win32WindowService.h"
 #include "shell/win32/Win32TrayPeer.h"
 #include "ui/win32/Win32Application.h"
 
@@ -101,6 +102,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   SetSerialDeviceMap(&deviceMap);
   InstallWin32TrayPeer();
   InstallWin32DesktopShell();
+  InstallWin32WindowService();
 
   static ui::Win32Application app(instance);
   ui::SetApp(&app);

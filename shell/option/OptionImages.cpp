@@ -39,6 +39,14 @@ class Canvas {
         if (d <= r && d > rInner) Pixel(i, j, argb);
       }
   }
+  // The upper half of a ring around (cx, cy): a padlock's shackle.
+  void Arch(double cx, double cy, double r, double rInner, uint32_t argb) {
+    for (int j = 0; j < n_ && (j + 0.5) / s_ <= cy; ++j)
+      for (int i = 0; i < n_; ++i) {
+        const double d = std::hypot((i + 0.5) / s_ - cx, (j + 0.5) / s_ - cy);
+        if (d <= r && d > rInner) Pixel(i, j, argb);
+      }
+  }
 
  private:
   int Edge(double v) const { return static_cast<int>(std::lround(v * s_)); }
@@ -118,6 +126,32 @@ ui::Image Information(int size) {
   return c.Image();
 }
 
+constexpr uint32_t kGreen = 0xFF2E9E4F;
+
+// A padlock, closed or with its shackle raised and open on the right.
+ui::Image Padlock(int size, bool closed, uint32_t body, uint32_t shackle) {
+  Canvas c(size);
+  const double top = closed ? 13 : 9;
+  c.Arch(16, top, 8.5, 5, shackle);
+  c.Rect(8, top - 1, 3, 18 - top + 1, shackle);  // left leg
+  c.Rect(21, top - 1, 3, closed ? 18 - top + 1 : 3, shackle);
+  c.Rect(5, 17, 22, 13, body);
+  c.Frame(5, 17, 22, 13, kDark);
+  c.Disc(16, 22, 2.2, kDark);
+  c.Rect(15, 23, 2, 4, kDark);
+  return c.Image();
+}
+
+ui::Image DrawLockImage(size_t index, int size) {
+  switch (index) {
+    case kLockImage: return Padlock(size, true, kLight, kGrey);
+    case kUnlockImage: return Padlock(size, false, kGreen, kDark);
+    case kLockImageLocked: return Padlock(size, true, kGold, kDark);
+    case kUnlockImageLocked: return Padlock(size, false, kLight, kGrey);
+    default: return ui::Image{};
+  }
+}
+
 }  // namespace
 
 ui::Image DrawOptionImage(size_t index, int size) {
@@ -135,6 +169,13 @@ void AddOptionImages(ui::ImageList& list) {
   for (size_t i = 0; i < kOptionImageCount; ++i) list.Add(DrawOptionImage(i, kOptionImageSize));
   list.SetPainter([](size_t index, int width, int height) {
     return width == height ? DrawOptionImage(index, width) : ui::Image{};
+  });
+}
+
+void AddTargetLockImages(ui::ImageList& list) {
+  for (size_t i = kLockImage; i <= kUnlockImageLocked; ++i) list.Add(DrawLockImage(i, kOptionImageSize));
+  list.SetPainter([](size_t index, int width, int height) {
+    return width == height ? DrawLockImage(index, width) : ui::Image{};
   });
 }
 

@@ -34,8 +34,10 @@ bool SameBlock(const TBlockData& a, const TBlockData& b) {
          a.BlockHeader == b.BlockHeader && a.BlockFooter == b.BlockFooter;
 }
 
+// CheckHWND is left out: the page always matches the handle and offers no
+// way to change that, so a stored 0 never comes from an edit of the user's.
 bool SameTarget(const TTargetWindow& a, const TTargetWindow& b) {
-  return a.CheckHWND == b.CheckHWND && a.CheckClassName == b.CheckClassName &&
+  return a.CheckClassName == b.CheckClassName &&
          a.CheckWindowTitle == b.CheckWindowTitle && a.HWND == b.HWND && a.ClassName == b.ClassName &&
          a.WindowTitle == b.WindowTitle && a.TargetLock == b.TargetLock;
 }

@@ -2,8 +2,8 @@
 // window with one focused multi-line edit control. Every change of the text
 // is written to the file named on the command line (whole text, replaced
 // atomically), so a script can read what arrived without touching the focus.
-//   km27target <output file>
-// Class "KM27Target", title "KM27 Target". The window takes the foreground
+//   km27target <output file> [title]
+// Class "KM27Target", title "KM27 Target" unless another is given. The window takes the foreground
 // and the focus when it starts and whenever it receives WM_USER (winctl post).
 #include <windows.h>
 
@@ -57,7 +57,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: km27target <output file>\n");
+    std::fprintf(stderr, "usage: km27target <output file> [title]\n");
     return 2;
   }
   gOut = argv[1];
@@ -68,8 +68,9 @@ int main(int argc, char** argv) {
   wc.lpszClassName = "KM27Target";
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   RegisterClassA(&wc);
-  HWND frame = CreateWindowExA(0, "KM27Target", "KM27 Target", WS_OVERLAPPEDWINDOW, 40, 40, 520, 300, nullptr,
-                               nullptr, inst, nullptr);
+  const char* title = argc > 2 ? argv[2] : "KM27 Target";
+  HWND frame = CreateWindowExA(0, "KM27Target", title, WS_OVERLAPPEDWINDOW, 40, 40, 520, 300, nullptr, nullptr, inst,
+                               nullptr);
   gEdit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
                           WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL, 0,
                           0, 500, 260, frame, nullptr, inst, nullptr);

@@ -21,6 +21,10 @@
 //                                                  window's client area
 //   winctl command <class> <title|*> <child class> <id>   posts WM_COMMAND(id) from the window's
 //                                                  first child of that class (a tool bar button)
+//   winctl front <class> <title|*>                 brings the window to the foreground
+//   winctl rows <class> <title|*>                  one line per row of the window's first list
+//                                                  view: its cells separated by tabs
+//   winctl select <class> <title|*> <row>          selects that row of the window's first list view
 //   winctl rect <class> [title|*]                  prints the window's screen rectangle
 //                                                  x y width height (frame included)
 //   winctl dpi                                     prints the screen's dots per inch
@@ -28,6 +32,7 @@
 // page: Wine hands a command line to the program through the Unix locale,
 // which may lack the characters (Japanese captions on a C locale).
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -60,6 +65,7 @@ int Usage() {
                "       | post <class> <title|*> <msg> <wparam> <lparam> | count <class>\n"
                "       | box <caption|*> <ms> | boxok <caption|*> | foreground\n"
                "       | origin <class> [title|*] | click <class> <title|*> <text> | command <class> <title|*> <child class> <id>\n"
+               "       | front <class> <title|*> | rows <class> <title|*> | select <class> <title|*> <row>\n"
                "       | rect <class> [title|*] | dpi\n");
   return 2;
 }
@@ -113,6 +119,75 @@ BOOL CALLBACK FindChild(HWND w, LPARAM lp) {
     return FALSE;
   }
   return TRUE;
+}
+
+// Memory inside another process, for the list view messages that carry a
+// pointer (the list view reads and writes it in its own address space).
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND w, size_t size) : size_(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_) at_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteBuffer() {
+    if (at_) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  bool Ok() const { return at_ != nullptr; }
+  char* At(size_t offset = 0) const { return static_cast<char*>(at_) + offset; }
+  bool Write(size_t offset, const void* data, size_t n) {
+    return WriteProcessMemory(process_, At(offset), data, n, nullptr);
+  }
+  bool Read(size_t offset, void* data, size_t n) { return ReadProcessMemory(process_, At(offset), data, n, nullptr); }
+
+ private:
+  size_t size_;
+  HANDLE process_ = nullptr;
+  void* at_ = nullptr;
+};
+
+HWND FirstListView(HWND w) {
+  ChildCtx c;
+  c.cls = WC_LISTVIEWA;
+  EnumChildWindows(w, FindChild, reinterpret_cast<LPARAM>(&c));
+  return c.found;
+}
+
+int PrintRows(HWND lv) {
+  const int rows = static_cast<int>(SendMessageA(lv, LVM_GETITEMCOUNT, 0, 0));
+  HWND header = reinterpret_cast<HWND>(SendMessageA(lv, LVM_GETHEADER, 0, 0));
+  const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+  constexpr size_t kText = 2048;
+  RemoteBuffer remote(lv, sizeof(LVITEMA) + kText);
+  if (!remote.Ok()) return 1;
+  for (int r = 0; r < rows; ++r) {
+    for (int col = 0; col < columns; ++col) {
+      LVITEMA item{};
+      item.iSubItem = col;
+      item.pszText = remote.At(sizeof(LVITEMA));
+      item.cchTextMax = kText;
+      char text[kText] = {};
+      if (!remote.Write(0, &item, sizeof item)) return 1;
+      SendMessageA(lv, LVM_GETITEMTEXTA, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(remote.At()));
+      remote.Read(sizeof(LVITEMA), text, kText - 1);
+      std::printf("%s%s", col ? "\t" : "", text);
+    }
+    std::printf("\n");
+  }
+  return 0;
+}
+
+int SelectRow(HWND lv, int row) {
+  RemoteBuffer remote(lv, sizeof(LVITEMA));
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  if (!remote.Ok() || !remote.Write(0, &item, sizeof item)) return 1;
+  return SendMessageA(lv, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At())) ? 0 : 1;
 }
 
 }  // namespace
@@ -188,6 +263,20 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::strcmp(cmd, "visible") == 0) return IsWindowVisible(w) ? 0 : 1;
+  if (std::strcmp(cmd, "front") == 0) {
+    ShowWindow(w, SW_SHOWNORMAL);
+    return SetForegroundWindow(w) ? 0 : 1;
+  }
+  if (std::strcmp(cmd, "rows") == 0 || std::strcmp(cmd, "select") == 0) {
+    HWND lv = FirstListView(w);
+    if (!lv) {
+      std::fprintf(stderr, "winctl: no list view\n");
+      return 1;
+    }
+    if (cmd[0] == 'r') return PrintRows(lv);
+    if (argc < 5) return Usage();
+    return SelectRow(lv, std::atoi(argv[4]));
+  }
   if (std::strcmp(cmd, "origin") == 0) {
     POINT p{0, 0};
     ClientToScreen(w, &p);
