@@ -36,7 +36,7 @@ void TTargetWindowPage::CreateWindowList(ui::TabSheet& sheet) {
   lvwHWND->OnSelectItem = [this] { lvwHWNDSelectItem(); };
 
   btnTargetListRefresh = &form_.Make<ui::Button>("btnTargetListRefresh", &sheet);
-  btnTargetListRefresh->SetBounds(464, 154, 120, 26);
+  btnTargetListRefresh->SetBounds(444, 154, 140, 26);
   btnTargetListRefresh->SetCaption("Refresh");
   btnTargetListRefresh->OnClick = [this] { btnTargetListRefreshClick(); };
 }
@@ -47,10 +47,10 @@ void TTargetWindowPage::CreateTargetGroup(ui::TabSheet& sheet) {
   grpTargetWindow->SetCaption("Target Window");
   auto row = [this](const char* check, const char* caption, const char* edit, int top, ui::Edit*& edt) {
     ui::CheckBox& c = form_.Make<ui::CheckBox>(check, grpTargetWindow);
-    c.SetBounds(14, top + 2, 112, 18);
+    c.SetBounds(14, top + 2, 132, 18);  // room for the longer Japanese captions
     c.SetCaption(caption);
     edt = &form_.Make<ui::Edit>(edit, grpTargetWindow);
-    edt->SetBounds(130, top, 432, 22);
+    edt->SetBounds(150, top, 412, 22);
     return &c;
   };
   chkHWND = row("chkHWND", "HWND", "edtHWND", 22, edtHWND);
@@ -61,7 +61,7 @@ void TTargetWindowPage::CreateTargetGroup(ui::TabSheet& sheet) {
   chkHWND->SetEnabled(false);
 
   btnTargetClear = &form_.Make<ui::Button>("btnTargetClear", grpTargetWindow);
-  btnTargetClear->SetBounds(442, 104, 120, 26);
+  btnTargetClear->SetBounds(422, 104, 140, 26);
   btnTargetClear->SetCaption("Target Clear");
   btnTargetClear->OnClick = [this] { btnTargetClearClick(); };
 }
@@ -120,10 +120,13 @@ void TTargetWindowPage::Store(TOptionSettings& into) {
 }
 
 void TTargetWindowPage::PageChanged(bool shown) {
-  if (shown)
-    StartSampling();
-  else
+  if (!shown) {
     StopSampling();
+    return;
+  }
+  // A language chosen meanwhile gave the group its plain caption back.
+  grpTargetWindow->SetCaption(gTargetLocked ? gstrTargetLock : gstrTargetUnLock);
+  StartSampling();
 }
 
 void TTargetWindowPage::Closed() { StopSampling(); }

@@ -4,10 +4,9 @@
 #include <algorithm>
 
 #include "settings/Messages.h"
-#include "shell/option/Option.h"
 #include "shell/option/OptionImages.h"
 #include "shell/option/TargetWindowPage.h"
-#include "tests/shell_main/MainFixture.h"
+#include "tests/shell_option/OptionFixture.h"
 #include "tests/support/FakeWindowService.h"
 
 namespace km27::test {
@@ -15,32 +14,16 @@ namespace {
 
 using ui::MsgResult;
 
-class TargetWindowPageTest : public MainFixture {
+class TargetWindowPageTest : public OptionFixture {
  protected:
   TargetWindowPageTest() {
-    gOptionPage = 0;
     loaded.Release = "ProbeMode";
     Serial.Port = 1;  // the port the device map lists: no change to ask about
-    TOptionLinks links = DefaultOptionLinks();
-    links.SaveSetupFile = [this] { ++saves; };
-    option = std::make_unique<TfrmOption>(links);
-    frmOption = option.get();
-  }
-  ~TargetWindowPageTest() override {
-    if (main) main->OptionForm = nullptr;
-    frmOption = nullptr;
-    option.reset();
   }
 
   // The options dialog shown from the main window, on the Target Window page.
   void ShowTargetPage() {
-    if (!main) {
-      CreateMain();
-      main->OptionForm = option.get();
-      RunStartup();
-    }
-    FakeToolkit::Click(*main, "actShowOption");
-    ASSERT_TRUE(option->Showing());
+    ShowOption();
     FakeToolkit::Click(*option, "actTargetWindow");
   }
 
@@ -73,8 +56,6 @@ class TargetWindowPageTest : public MainFixture {
   }
 
   FakeWindowService windows;
-  std::unique_ptr<TfrmOption> option;
-  int saves = 0;
 };
 
 TEST_F(TargetWindowPageTest, TheProgramsOwnWindowsAreNeverListed) {
@@ -191,6 +172,12 @@ TEST_F(TargetWindowPageTest, PickingFillsTheIdentifiersUnlessLocked) {
   EXPECT_TRUE(Page().chkHWND->Checked());
   FakeToolkit::Select(*option, "lvwHWND", 1);
   EXPECT_EQ(Page().edtHWND->Text(), "41");
+
+  // A language applied on another page leaves the lock's caption to the page.
+  FakeToolkit::Click(*option, "actGeneral");
+  Page().grpTargetWindow->SetCaption("Target Window");
+  FakeToolkit::Click(*option, "actTargetWindow");
+  EXPECT_EQ(Page().grpTargetWindow->Caption(), "Target Window Lock ( Unlock )");
 
   // Clicking the button of the state in force does nothing.
   FakeToolkit::Click(*option, "spbTargetUnLock");
