@@ -5,10 +5,7 @@ namespace km27::test {
 FakeWindowService::FakeWindowService() { SetWindowService(this); }
 FakeWindowService::~FakeWindowService() { SetWindowService(nullptr); }
 
-WindowHandle FakeWindowService::ForegroundWindow() {
-  ++foregroundReads;
-  return foreground;
-}
+WindowHandle FakeWindowService::ForegroundWindow() { return foreground; }
 
 std::string FakeWindowService::WindowTitle(WindowHandle window, size_t maxChars) {
   titleLimits.push_back(maxChars);

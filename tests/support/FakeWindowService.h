@@ -33,7 +33,6 @@ class FakeWindowService : public IWindowService {
   // The next read of a title raises WindowServiceError with this text (once).
   std::string failNextRead;
 
-  int foregroundReads = 0;
   std::vector<size_t> titleLimits, classLimits;  // maxChars of every read
 };
 
