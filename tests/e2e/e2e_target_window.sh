@@ -3,7 +3,8 @@
 # brought to the front in turn are listed once each, while the dialog and the
 # main window, in front as well, never are. Then a row is picked and locked,
 # and OK stores it in KM27.ini. Screenshots of the page (unlocked and locked)
-# go to $KM27_BUILD_DIR/screens/ for a person to look at.
+# and of the main window afterwards go to $KM27_BUILD_DIR/screens/ for a
+# person to look at.
 source "$(dirname "$0")/e2e_lib.sh"
 
 shots="$KM27_BUILD_DIR/screens"
@@ -11,15 +12,16 @@ mkdir -p "$shots"
 display=":$(cat "$KM27_WINE_DIR/display")"
 shot() { import -display "$display" -window root "$shots/$1.png" || e2e_fail "no screenshot $1"; }
 
-# wait_for <seconds> <command...>: until the command succeeds.
+# wait_for <seconds> <command...>: until the command succeeds, for that long
+# by the clock (each try starts a Wine process, which may take a while).
 wait_for() {
-  local limit=$(($1 * 10))
+  local deadline=$((SECONDS + $1))
   shift
-  for _ in $(seq 1 "$limit"); do
+  while :; do
     "$@" && return 0
+    [ "$SECONDS" -lt "$deadline" ] || return 1
     sleep 0.1
   done
-  return 1
 }
 
 OPT=(TfrmOption Option)
@@ -105,4 +107,8 @@ ini=$(tr -d '\r' <"$E2E_WORK/KM27.ini" | sed -n '/^\[TargetWindow\]/,/^\[/p')
 for want in CheckHWND=1 ClassName=KM27Target 'WindowTitle=Target A' TargetLock=1; do
   grep -qx "$want" <<<"$ini" || e2e_fail "KM27.ini lacks $want: $ini"
 done
+# The main window with its setup values, the target among them.
+front TfrmMain 'ORVANE KM-27'
+sleep 0.3
+shot target-window-main
 echo "PASS: each other window listed once, the program's own never; the locked choice is stored (screens in $shots)"
