@@ -1,6 +1,7 @@
 // The program's windows on screens of 96 and 144 dpi: every control lies
 // inside its container and the client area, boxes and fonts grow by the
-// same factor, and the tool bar's pictures are drawn again at their size.
+// same factor, and the tool bar's and lock buttons' pictures are drawn again
+// at their size.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -8,6 +9,7 @@
 #include "keyboard/KeyCode.h"
 #include "keyboard/ReadData.h"
 #include "shell/option/OptionImages.h"
+#include "shell/option/TargetWindowPage.h"
 #include "tests/shell_option/OptionFixture.h"
 #include "tests/support/LayoutChecks.h"
 #include "ui/FormLayout.h"
@@ -81,6 +83,17 @@ TEST_F(ScreenScaling, ToolBarPicturesAreDrawnAgainAtTheirSize) {
     ExpectOnlyColoursOf(images.Images()[i], larger[i], "tool bar picture " + std::to_string(i));
   }
   EXPECT_TRUE(DrawOptionImage(kOptionImageCount, 48).pixels.empty());
+}
+
+TEST_F(ScreenScaling, LockButtonPicturesAreDrawnAgainAtTheirSize) {
+  ui::ImageList& images = *option->TargetWindowPage().imlTargetLock;
+  ASSERT_EQ(images.Images().size(), 4u);
+  const std::vector<ui::Image> larger = images.ImagesAt(48, 48);
+  ASSERT_EQ(larger.size(), 4u);
+  for (size_t i = 0; i < larger.size(); ++i) {
+    EXPECT_EQ(larger[i].width, 48);
+    ExpectOnlyColoursOf(images.Images()[i], larger[i], "lock picture " + std::to_string(i));
+  }
 }
 
 }  // namespace
