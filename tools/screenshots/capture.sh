@@ -11,20 +11,22 @@
 #   --japanese    Japanese.rlf on a Japanese system: ANSI code page 932 and a
 #                 Japanese font (fonts-ipafont-gothic, scripts/install-deps.sh)
 #   --out DIR     where the PNGs go; default docs/screenshots/<en|ja>[-<dpi>dpi]
-#   --only LIST   comma-separated subset of: wizard,main,tray,option,monitor
+#   --only LIST   comma-separated subset of: wizard,main,tray,option,monitor,target
+#                 (target: the options dialog's Target Window page, which shows
+#                 in "ProbeMode" only: the program is started again in it)
 #
 # Needs the native and the Windows build (scripts/build.sh all). The Wine
 # prefix lives in build/screenshots and is made on the first run.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
-dpi=96 japanese="" out="" only="wizard,main,tray,option,monitor"
+dpi=96 japanese="" out="" only="wizard,main,tray,option,monitor,target"
 while [ $# -gt 0 ]; do
   case "$1" in
   --dpi) dpi=$2; shift 2 ;;
   --japanese) japanese=1; shift ;;
   --out) out=$2; shift 2 ;;
   --only) only=$2; shift 2 ;;
-  *) echo "usage: $0 [--dpi N] [--japanese] [--out DIR] [--only wizard,main,tray,option,monitor]"; exit 2 ;;
+  *) echo "usage: $0 [--dpi N] [--japanese] [--out DIR] [--only wizard,main,tray,option,monitor,target]"; exit 2 ;;
   esac
 done
 variant=$([ -n "$japanese" ] && echo ja || echo en)$([ "$dpi" != 96 ] && echo "-${dpi}dpi")
@@ -171,6 +173,7 @@ fi
 if wants option; then
   winctl click TfrmMain '*' "$(caption 'Show Option' 'オプション')" || e2e_fail "no Show Option button"
   wait_visible TfrmOption
+  sleep 1  # its first paint
   names=([1]=general [2]=communication [4]=keyboard [5]=about)
   for page in 1 2 4 5; do  # 3, the target window page, shows only in probe mode
     winctl command TfrmOption '*' ToolbarWindow32 $page || e2e_fail "no tool bar"
@@ -204,5 +207,19 @@ if wants monitor; then
   kill "${E2E_PIDS[-1]}" 2>/dev/null
   winctl gone KM27Target '*' 5000 >/dev/null
   shot monitor TfrmComm
+fi
+if wants target; then
+  # Ended (the main window may be hidden in the tray while converting) and
+  # started again.
+  kill "$E2E_KM27" 2>/dev/null
+  e2e_wait_ended 10 || e2e_fail "KM27.exe did not end"
+  sed -i 's/^Release=.*\r$/Release=ProbeMode\r/; s/^AutoStart=1\r$/AutoStart=0\r/' "$E2E_WORK/KM27.ini"
+  e2e_start_km27
+  e2e_wait_main_window 20 || wait_visible TfrmMain
+  winctl click TfrmMain '*' "$(caption 'Show Option' 'オプション')" || e2e_fail "no Show Option button"
+  wait_visible TfrmOption
+  winctl command TfrmOption '*' ToolbarWindow32 3 || e2e_fail "no tool bar"
+  sleep 1  # the window list is sampled from the foreground
+  shot option-target-window TfrmOption
 fi
 echo "screenshots of KM27.exe at $dpi dpi$([ -n "$japanese" ] && echo ", in Japanese") in $out"

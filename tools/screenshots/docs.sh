@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the pictures under docs/screenshots/ again (README and user guide):
 #   en/          English at 96 dpi: the setup wizard, main window, tray menu,
-#                options pages, monitor
+#                options pages (the Target Window page in "ProbeMode"), monitor
 #   ja/          the same in Japanese (Japanese.rlf, code page 932)
 #   en-144dpi/   the main window on a 150 % screen
 # Needs scripts/build.sh all. Takes a few minutes.
@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 docs=$(cd "$here/../.." && pwd)/docs/screenshots
 rm -rf "$docs/en" "$docs/ja" "$docs/en-144dpi"
 "$here/capture.sh" --out "$docs/en"
-"$here/capture.sh" --japanese --out "$docs/ja" --only wizard,main,tray,option,monitor
+"$here/capture.sh" --japanese --out "$docs/ja" --only wizard,main,tray,option,monitor,target
 "$here/capture.sh" --dpi 144 --out "$docs/en-144dpi" --only main
 # The first page after the reader was found says more than before it.
 rm -f "$docs"/*/wizard-1.png

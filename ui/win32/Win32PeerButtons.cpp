@@ -74,7 +74,7 @@ void Win32FormPeer::ApplyButtonImage(Item& item) {
   if (!item.images && !old) return;
   BUTTON_IMAGELIST bil{};
   bil.himl = item.images;
-  bil.margin = RECT{6, 0, 2, 0};
+  bil.margin = RECT{Scale(6), 0, Scale(2), 0};
   bil.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
   Send(item.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
   InvalidateRect(item.hwnd, nullptr, TRUE);
