@@ -1,6 +1,7 @@
 #include "ui/Components.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "common/CodePage.h"
 #include "common/TextHelpers.h"
@@ -26,6 +27,18 @@ Control::Control(Form* owner, Kind kind, std::string name, Control* parent)
     : Component(owner, kind, std::move(name)), parent_(parent ? parent : owner) {
   if (parent_ && parent_ != this) parent_->AddChild(this);
   if (kind == Kind::Form) parent_ = nullptr;
+}
+
+void Control::SetParent(Control* parent) {
+  if (!parent) parent = Owner();
+  if (parent == parent_ || parent == this || !parent_) return;
+  for (const Control* p = parent; p; p = p->parent_)
+    if (p == this) return;  // never beneath itself
+  auto& old = parent_->children_;
+  old.erase(std::remove(old.begin(), old.end(), this), old.end());
+  parent_ = parent;
+  parent_->AddChild(this);
+  Changed(Prop::Parent);
 }
 
 void Control::SetCaption(const std::string& v) { Assign(caption_, v, Prop::Caption); }
@@ -425,6 +438,38 @@ void PageControl::UserSelect(TabSheet* page) {
   bool allow = true;
   if (OnChanging) OnChanging(allow);
   if (allow) SetActivePage(page);
+}
+
+void TabControl::UserSelect(int i) {
+  if (!Enabled() || !UserMayChange()) return;
+  UserSelected(i);
+}
+
+bool TabControl::UserMayChange() {
+  bool allow = true;
+  if (OnChanging) OnChanging(allow);
+  return allow;
+}
+
+// ---- TLine ----
+
+void TLine::SetStartPos(LineStart v) { Assign(startPos_, v, Prop::Pen); }
+void TLine::SetPen(const ui::Pen& v) { Assign(pen_, v, Prop::Pen); }
+
+namespace {
+bool StartsLeft(LineStart s) { return s == lsLeftTop || s == lsLeftBottom; }
+bool StartsTop(LineStart s) { return s == lsLeftTop || s == lsRightTop; }
+}  // namespace
+
+int TLine::X1() const { return Bounds().left + (StartsLeft(startPos_) ? 0 : Bounds().width); }
+int TLine::Y1() const { return Bounds().top + (StartsTop(startPos_) ? 0 : Bounds().height); }
+int TLine::X2() const { return Bounds().left + (StartsLeft(startPos_) ? Bounds().width : 0); }
+int TLine::Y2() const { return Bounds().top + (StartsTop(startPos_) ? Bounds().height : 0); }
+
+void TLine::SetPoints(int x1, int y1, int x2, int y2) {
+  const bool left = x1 <= x2, top = y1 <= y2;
+  SetStartPos(left ? (top ? lsLeftTop : lsLeftBottom) : (top ? lsRightTop : lsRightBottom));
+  SetBounds(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
 }
 
 // ---- UpDown ----

@@ -20,14 +20,14 @@ class ImageList;
 
 enum class Kind {
   Form, Label, Button, SpeedButton, Edit, Memo, CheckBox, RadioGroup, GroupBox, ComboBox, ListBox,
-  ListView, PageControl, TabSheet, TabControl, UpDown, Panel, Bevel, Shape, Timer, Action,
+  ListView, PageControl, TabSheet, TabControl, UpDown, Panel, Bevel, Shape, Line, Timer, Action,
   PopupMenu, MenuItem, ToolBar, ToolButton, ImageList
 };
 
 enum class Prop {
   Caption, Hint, ShowHint, Enabled, Visible, Bounds, Font, Color, Checked, Down, Items, ItemIndex,
   Text, Lines, Selection, ReadOnly, MaxLength, Columns, Rows, TabVisible, ActivePage, Range,
-  Position, Action, Interval, ImageIndex, Cursor, CheckBoxes, Images, InputFilter, Other
+  Position, Action, Interval, ImageIndex, Cursor, CheckBoxes, Images, InputFilter, Pen, Parent, Other
 };
 
 // The mouse pointer over a control.
@@ -99,6 +99,9 @@ class Control : public Component {
 
   Control* Parent() const { return parent_; }
   const std::vector<Control*>& Children() const { return children_; }
+  // Moves the control onto another parent (of the same form); its bounds are
+  // then taken in the new parent's coordinates. nullptr puts it on the form.
+  void SetParent(Control* parent);
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& v);
@@ -162,6 +165,9 @@ class Control : public Component {
 class Label : public Control {
  public:
   Label(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::Label, std::move(name), parent) {}
+  // Where the text goes in the label's bounds (set at design time): a
+  // centred label also centres its single line vertically.
+  enum class Align { Left, Center } Alignment = Align::Left;
 };
 
 class Button : public Control {
@@ -428,10 +434,21 @@ class PageControl : public Control {
   TabSheet* active_ = nullptr;
 };
 
+// A row of tabs over one area (the controls on it stay; the program shows
+// what the chosen tab stands for).
 class TabControl : public ItemsControl {
  public:
   TabControl(Form* owner, std::string name, Control* parent = nullptr)
       : ItemsControl(owner, Kind::TabControl, std::move(name), parent) {}
+  // Asked before the user's change of tab; clearing `allow` keeps the tab.
+  std::function<void(bool& allow)> OnChanging;
+  // The user picks a tab: OnChanging may refuse, else the index changes and
+  // OnClick / OnChange run.
+  void UserSelect(int i) override;
+  // The two halves of UserSelect, for a platform that asks before it changes
+  // its tab and reports the change afterwards.
+  bool UserMayChange();
+  void UserSelected(int i) { ItemsControl::UserSelect(i); }
 };
 
 // Arrows that step a number within a range. Bound to an edit (Associate),
@@ -451,6 +468,45 @@ class UpDown : public Control {
 
  private:
   int min_ = 0, max_ = 100, pos_ = 0;
+};
+
+// The diagonal a line is drawn along, named by the corner of its bounds
+// where it starts: lsLeftTop runs to the right bottom corner, lsLeftBottom
+// to the right top, lsRightBottom to the left top, lsRightTop to the left
+// bottom.
+enum LineStart { lsLeftTop, lsLeftBottom, lsRightBottom, lsRightTop };
+
+struct Pen {
+  uint32_t color = 0;  // 0x00BBGGRR
+  int width = 1;       // pixels
+  bool operator==(const Pen&) const = default;
+};
+
+// A graphic control that draws one straight line with its pen from corner to
+// corner of its bounds (a bound of width or height 0 gives a vertical or
+// horizontal line). The end points can also be set directly: the bounds then
+// become the rectangle they span and StartPos the corner of the first point.
+class TLine : public Control {
+ public:
+  TLine(Form* owner, std::string name, Control* parent = nullptr) : Control(owner, Kind::Line, std::move(name), parent) {}
+  LineStart StartPos() const { return startPos_; }
+  void SetStartPos(LineStart v);
+  const ui::Pen& GetPen() const { return pen_; }
+  void SetPen(const ui::Pen& v);
+  // The end points in the parent's coordinates.
+  int X1() const;
+  int Y1() const;
+  int X2() const;
+  int Y2() const;
+  void SetX1(int v) { SetPoints(v, Y1(), X2(), Y2()); }
+  void SetY1(int v) { SetPoints(X1(), v, X2(), Y2()); }
+  void SetX2(int v) { SetPoints(X1(), Y1(), v, Y2()); }
+  void SetY2(int v) { SetPoints(X1(), Y1(), X2(), v); }
+  void SetPoints(int x1, int y1, int x2, int y2);
+
+ private:
+  LineStart startPos_ = lsLeftTop;
+  ui::Pen pen_;
 };
 
 // Panels, bevels and shapes: containers and decoration.

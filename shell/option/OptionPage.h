@@ -12,6 +12,8 @@
 
 namespace km27 {
 
+class IReadDataHost;
+
 // The settings the dialog edits, as the controls hold them. OK writes them
 // into the settings records; closing without OK fills a copy and compares it
 // with the records (the "Save data?" question).
@@ -52,6 +54,10 @@ struct TOptionLinks {
   // settings and languages
   std::function<void()> SaveSetupFile;
   std::function<void(int index)> LoadLanguage;
+  // the key code and read data dialogs, shown modally; true when closed
+  // with OK (`text` is then the composed text, `host` has the new range)
+  std::function<bool(std::string& text)> EditKeyCode;
+  std::function<bool(IReadDataHost& host)> SelectReadData;
 };
 TOptionLinks DefaultOptionLinks();
 

@@ -1,6 +1,8 @@
 // The settings the options dialog edits, their comparison for the close
 // question, and the operations of the other windows the dialog calls.
 #include "device/Comm.h"
+#include "keyboard/KeyCode.h"
+#include "keyboard/ReadData.h"
 #include "settings/Define.h"
 #include "settings/Language.h"
 #include "settings/SetupFile.h"
@@ -83,6 +85,16 @@ TOptionLinks DefaultOptionLinks() {
   };
   l.SaveSetupFile = [] { SaveSetupFile(); };
   l.LoadLanguage = [](int index) { LoadLanguage(index); };
+  l.EditKeyCode = [](std::string& text) { return frmKeyCode && frmKeyCode->Execute(text); };
+  l.SelectReadData = [](IReadDataHost& host) {
+    if (!frmReadData) return false;
+    // Reads that arrive while the dialog shows are shown for this host's tab.
+    IReadDataHost* before = frmReadData->Host;
+    frmReadData->Host = &host;
+    const bool ok = frmReadData->Execute();
+    frmReadData->Host = before;
+    return ok;
+  };
   return l;
 }
 

@@ -333,3 +333,24 @@ e2e_expect_text() {
   echo "received: $(od -c <"$E2E_TARGET_OUT" | head -5)"
   return 1
 }
+
+# Shows the options dialog from the main window's "Show Option" button.
+e2e_show_option() {
+  winctl click TfrmMain '*' 'Show Option' || e2e_fail "no Show Option button"
+  for _ in $(seq 1 100); do
+    winctl visible TfrmOption '*' && return 0
+    sleep 0.1
+  done
+  e2e_fail "Show Option did not show the options dialog"
+}
+
+# Closes the options dialog with OK: the settings file is saved and says so.
+e2e_ok_option() {
+  winctl click TfrmOption '*' 'OK' || e2e_fail "no OK button"
+  e2e_answer_box 'Save setup data'
+  for _ in $(seq 1 50); do
+    winctl visible TfrmOption '*' || return 0
+    sleep 0.1
+  done
+  e2e_fail "OK did not close the options dialog"
+}

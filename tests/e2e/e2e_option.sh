@@ -35,15 +35,6 @@ shell_folder_file() {
   $E2E_RUN winepath -u "$folder\\$2" 2>/dev/null | tr -d '\r'
 }
 
-show_option() {
-  winctl click TfrmMain '*' 'Show Option' || e2e_fail "no Show Option button"
-  for _ in $(seq 1 100); do
-    winctl visible TfrmOption '*' && return 0
-    sleep 0.1
-  done
-  e2e_fail "Show Option did not show the options dialog"
-}
-
 e2e_settings 51 101
 sed -i 's/^AutoStart=1/AutoStart=0/' "$E2E_WORK/KM27.ini"
 for p in "${fake_ports[@]}"; do
@@ -58,7 +49,7 @@ done
 winctl visible TfrmMain 'ORVANE KM-27' || e2e_fail "the main window is not shown"
 
 # ---- every page, for a person to look at ($KM27_BUILD_DIR/screens) ----
-show_option
+e2e_show_option
 for page in 1 2 4 5; do  # 3, the target window page, is hidden outside "ProbeMode"
   winctl command TfrmOption '*' ToolbarWindow32 $page || e2e_fail "no tool bar"
   sleep 0.5
@@ -86,13 +77,7 @@ done
   e2e_fail "connection test result: \"$result\"; the dialog shows: $(winctl children TfrmOption '*' | cut -f2 | grep . | tr '\n' '|')"
 shot option-2-tested
 sim wait-rx 02 56 52 1000 | grep -q '^OK' || e2e_fail "the reader was not asked for its version"
-winctl click TfrmOption '*' 'OK' || e2e_fail "no OK button"
-e2e_answer_box 'Save setup data'
-for _ in $(seq 1 50); do
-  winctl visible TfrmOption '*' || break
-  sleep 0.1
-done
-winctl visible TfrmOption '*' && e2e_fail "OK did not close the options dialog"
+e2e_ok_option
 port=$(tr -d '\r' <"$E2E_WORK/KM27.ini" | sed -n 's/^Port=//p')
 [ "$port" = 36 ] || e2e_fail "KM27.ini has Port=$port, not the port the reader answered on"
 e2e_log "connection test found COM36 behind COM51 and COM52; OK saved Port=36"
@@ -101,7 +86,7 @@ e2e_log "connection test found COM36 behind COM51 and COM52; OK saved Port=36"
 desktop_link=$(shell_folder_file Desktop 'KM-27.Lnk')
 startup_link=$(shell_folder_file Startup 'KM-27 Serial to Key Software.Lnk')
 rm -f "$desktop_link" "$startup_link"
-show_option
+e2e_show_option
 winctl command TfrmOption '*' ToolbarWindow32 1
 winctl click TfrmOption '*' 'Set Desktop Shortcut Icon' || e2e_fail "no desktop shortcut button"
 e2e_answer_box 'Set desktop icon?'

@@ -412,5 +412,79 @@ TEST(Control, FontIsInheritedUntilSetAndAnchorsDefaultToTopLeft) {
   EXPECT_EQ(l.Anchors, akLeft | akTop);
 }
 
+TEST(TLine, EndPointsFollowTheDiagonalOfItsStartCorner) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& line = f.Make<TLine>("Line1");
+  line.SetBounds(10, 20, 30, 40);
+  struct Case {
+    LineStart start;
+    int x1, y1, x2, y2;
+  };
+  for (const Case& c : {Case{lsLeftTop, 10, 20, 40, 60}, Case{lsLeftBottom, 10, 60, 40, 20},
+                        Case{lsRightBottom, 40, 60, 10, 20}, Case{lsRightTop, 40, 20, 10, 60}}) {
+    SCOPED_TRACE(c.start);
+    line.SetStartPos(c.start);
+    EXPECT_EQ((std::vector<int>{line.X1(), line.Y1(), line.X2(), line.Y2()}), (std::vector<int>{c.x1, c.y1, c.x2, c.y2}));
+    // Setting the same points again keeps the line as it is.
+    line.SetPoints(c.x1, c.y1, c.x2, c.y2);
+    EXPECT_EQ(line.StartPos(), c.start);
+    EXPECT_EQ(line.Bounds(), (Rect{10, 20, 30, 40}));
+  }
+  // One end point moved past the other: the bounds and the start corner follow.
+  line.SetStartPos(lsLeftTop);
+  line.SetX2(0);
+  EXPECT_EQ(line.Bounds(), (Rect{0, 20, 10, 40}));
+  EXPECT_EQ(line.StartPos(), lsRightTop);
+  line.SetY1(90);
+  EXPECT_EQ(line.StartPos(), lsRightBottom);
+  EXPECT_EQ(line.Bounds(), (Rect{0, 60, 10, 30}));
+  // A flat line.
+  line.SetPoints(5, 7, 50, 7);
+  EXPECT_EQ(line.Bounds(), (Rect{5, 7, 45, 0}));
+  tk.ClearRecord();
+  line.SetPen(Pen{0x00FF0000, 2});
+  EXPECT_TRUE(tk.Changed("frmX", "Line1", Prop::Pen));
+}
+
+TEST(TabControl, OnChangingMayKeepTheTab) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& tabs = f.Make<TabControl>("tabTracks");
+  tabs.SetItems({"Track 1", "Track 2"});
+  tabs.SetItemIndex(0);
+  bool allow = false;
+  int changes = 0;
+  tabs.OnChanging = [&](bool& a) { a = allow; };
+  tabs.OnChange = [&] { ++changes; };
+  FakeToolkit::Select(f, "tabTracks", 1);
+  EXPECT_EQ(tabs.ItemIndex(), 0);
+  EXPECT_EQ(changes, 0);
+  allow = true;
+  FakeToolkit::Select(f, "tabTracks", 1);
+  EXPECT_EQ(tabs.ItemIndex(), 1);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(Control, SetParentMovesTheControlBetweenParents) {
+  FakeToolkit tk;
+  Form f("frmX");
+  auto& a = f.Make<GroupBox>("grpA");
+  auto& b = f.Make<GroupBox>("grpB");
+  auto& p = f.Make<Panel>("pnlMoving", &a);
+  auto& inner = f.Make<Button>("btnInner", &p);
+  tk.ClearRecord();
+  p.SetParent(&b);
+  EXPECT_EQ(p.Parent(), &b);
+  EXPECT_TRUE(a.Children().empty());
+  EXPECT_EQ(b.Children(), (std::vector<Control*>{&p}));
+  EXPECT_EQ(inner.Parent(), &p);
+  EXPECT_EQ(tk.CountChanges("frmX", "pnlMoving", Prop::Parent), 1u);
+  p.SetParent(&inner);  // never beneath itself
+  EXPECT_EQ(p.Parent(), &b);
+  p.SetParent(nullptr);  // onto the form
+  EXPECT_EQ(p.Parent(), &f);
+}
+
 }  // namespace
 }  // namespace km27::ui

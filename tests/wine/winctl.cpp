@@ -28,6 +28,11 @@
 //   winctl rect <class> [title|*]                  prints the window's screen rectangle
 //                                                  x y width height (frame included)
 //   winctl dpi                                     prints the screen's dots per inch
+//   winctl settext <class> <title|*> <after> <text>   sets the text of the first edit that
+//                                                  follows the child with the text <after>
+//                                                  (its label), as a paste would
+//   winctl type <class> <title|*> <text>           posts the characters of <text> as WM_CHAR
+//                                                  to the control with the focus in that window
 // A text written hex:<bytes> (hex:8349 ...) is those bytes of the ANSI code
 // page: Wine hands a command line to the program through the Unix locale,
 // which may lack the characters (Japanese captions on a C locale).
@@ -66,7 +71,8 @@ int Usage() {
                "       | box <caption|*> <ms> | boxok <caption|*> | foreground\n"
                "       | origin <class> [title|*] | click <class> <title|*> <text> | command <class> <title|*> <child class> <id>\n"
                "       | front <class> <title|*> | rows <class> <title|*> | select <class> <title|*> <row>\n"
-               "       | rect <class> [title|*] | dpi\n");
+               "       | rect <class> [title|*] | dpi\n"
+               "       | settext <class> <title|*> <after> <text> | type <class> <title|*> <text>\n");
   return 2;
 }
 
@@ -111,6 +117,25 @@ struct ChildCtx {
   std::string cls, text;
   HWND found = nullptr;
 };
+
+// The first edit after the child whose text is `after`, in the order the
+// children were made (a label and then the box it names).
+struct EditAfterCtx {
+  std::string after;
+  bool seen = false;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindEditAfter(HWND w, LPARAM lp) {
+  auto* c = reinterpret_cast<EditAfterCtx*>(lp);
+  if (!c->seen) {
+    c->seen = TextOf(w) == c->after;
+    return TRUE;
+  }
+  if (ClassOf(w) != "Edit") return TRUE;
+  c->found = w;
+  return FALSE;
+}
 
 BOOL CALLBACK FindChild(HWND w, LPARAM lp) {
   auto* c = reinterpret_cast<ChildCtx*>(lp);
@@ -311,6 +336,34 @@ int main(int argc, char** argv) {
     return PostMessageA(w, WM_COMMAND, MAKEWPARAM(std::atoi(argv[5]), BN_CLICKED), reinterpret_cast<LPARAM>(c.found))
                ? 0
                : 1;
+  }
+  if (std::strcmp(cmd, "settext") == 0) {
+    if (argc < 6) return Usage();
+    EditAfterCtx c;
+    c.after = TextArg(argv[4]);
+    EnumChildWindows(w, FindEditAfter, reinterpret_cast<LPARAM>(&c));
+    if (!c.found) {
+      std::fprintf(stderr, "winctl: no edit after %s\n", argv[4]);
+      return 1;
+    }
+    DWORD_PTR result = 0;
+    const std::string text = TextArg(argv[5]);
+    return SendMessageTimeoutA(c.found, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                               &result) && result
+               ? 0
+               : 1;
+  }
+  if (std::strcmp(cmd, "type") == 0) {
+    if (argc < 5) return Usage();
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gui) || !gui.hwndFocus) {
+      std::fprintf(stderr, "winctl: nothing has the focus\n");
+      return 1;
+    }
+    for (char ch : TextArg(argv[4]))
+      if (!PostMessageA(gui.hwndFocus, WM_CHAR, static_cast<unsigned char>(ch), 1)) return 1;
+    return 0;
   }
   if (std::strcmp(cmd, "post") == 0) {
     if (argc < 7) return Usage();

@@ -113,6 +113,8 @@ void Win32FormPeer::CreateControlWindow(Item& item) {
   if (!item.hwnd) return;
   byWindow_[item.hwnd] = &item;
   if (spec.subclass) SetWindowSubclass(item.hwnd, ControlSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
+  if (c.GetKind() == Kind::GroupBox || c.GetKind() == Kind::RadioGroup)
+    SetWindowSubclass(item.hwnd, GroupSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
   if (c.GetKind() == Kind::Memo) Send(item.hwnd, EM_SETLIMITTEXT, 0, 0);  // as much as the control can hold
 }
 
@@ -297,6 +299,19 @@ void Win32FormPeer::Apply(Item& item, Prop p) {
     case Prop::InputFilter:
       ApplyInputFilter(item);
       break;
+    case Prop::Pen:
+      if (h) {
+        Layout();  // a wider pen needs a wider window across a flat line
+        InvalidateRect(h, nullptr, TRUE);
+      }
+      break;
+    case Prop::Parent:
+      // Positions, visibility, stacking and the inherited font follow the new parent.
+      ApplyFont(item);
+      ApplyVisibility();
+      FixZOrder();
+      Layout();
+      break;
     default:
       break;
   }
@@ -321,6 +336,7 @@ void Win32FormPeer::ApplyText(Item& item) {
     case Kind::UpDown:
     case Kind::Shape:
     case Kind::Bevel:
+    case Kind::Line:
       break;
     default:
       SetWindowTextA(h, c.Caption().c_str());
@@ -654,7 +670,7 @@ LRESULT Win32FormPeer::OnCtlColor(UINT msg, HDC dc, HWND ctl, bool& handled) {
   if (!item) return 0;
   const Control& c = *item->control;
   uint32_t text = c.EffectiveFont().color;
-  uint32_t back = c.Color();
+  uint32_t back = c.GetKind() == Kind::Line ? static_cast<const TLine&>(c).GetPen().color : c.Color();
   // The body of a page control with tabs is drawn in the window colour: the
   // labels, group captions and buttons on its pages take that colour too.
   const bool onTabbedPage = msg == WM_CTLCOLORSTATIC && OnTabbedPage(c);

@@ -110,8 +110,14 @@ class Win32FormPeer : public IFormPeer {
   void ApplyRadioIndex(Item& item);
   void LayoutRadios(Item& item, const RECT& r);
   void ButtonCommand(Item& item, HWND ctl, int code);
+  // A line's window: its rectangle (room for the pen across a flat line) and
+  // its shape (only the line's pixels belong to it).
+  static RECT LineRect(const TLine& line, const RECT& r);
+  void ApplyLineShape(Item& item);
 
   // ---- edits and memos (Win32PeerEdits.cpp) ----
+  // A group's inside on a page with tabs takes the page's window colour.
+  static LRESULT CALLBACK GroupSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
   static LRESULT CALLBACK ControlSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                           DWORD_PTR ref);
   LRESULT HandleControlMessage(Item& item, HWND hwnd, UINT msg, WPARAM& wp, LPARAM lp, bool& handled);

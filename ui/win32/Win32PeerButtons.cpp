@@ -2,6 +2,7 @@
 // panels: their windows, their checked state, speed button pictures, the
 // buttons of a radio group, and their clicks.
 #include <algorithm>
+#include <cstdlib>
 
 #include "ui/win32/Win32Application.h"
 #include "ui/win32/Win32FormPeer.h"
@@ -15,7 +16,15 @@ bool win32peer::ButtonWindowSpec(Control& c, WindowSpec& spec) {
   switch (c.GetKind()) {
     case Kind::Label:
       spec.cls = "STATIC";
-      spec.style = SS_LEFT | SS_NOTIFY;
+      spec.style = SS_NOTIFY | (static_cast<Label&>(c).Alignment == Label::Align::Center ? SS_CENTER | SS_CENTERIMAGE
+                                                                                       : SS_LEFT);
+      return true;
+    case Kind::Line:
+      // Painted in the pen's colour (OnCtlColor) and cut to the line's own
+      // pixels (ApplyLineShape): what lies beside the line stays visible
+      // and clickable.
+      spec.cls = "STATIC";
+      spec.style = SS_LEFT;
       return true;
     case Kind::Button:
       spec.cls = "BUTTON";
@@ -155,6 +164,71 @@ void Win32FormPeer::ButtonCommand(Item& item, HWND ctl, int code) {
     default:
       break;
   }
+}
+
+LRESULT CALLBACK Win32FormPeer::GroupSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                              DWORD_PTR ref) {
+  if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, GroupSubclass, id);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  if (msg != WM_ERASEBKGND) return DefSubclassProc(hwnd, msg, wp, lp);
+  // The group box leaves its inside to what lies beneath, the dialog's face
+  // colour; on a page with tabs the body is the window colour, and so are
+  // the captions of the controls placed on the group (OnCtlColor).
+  auto* self = reinterpret_cast<Win32FormPeer*>(ref);
+  Item* item = self->realized_ ? self->FindWindowItem(hwnd) : nullptr;
+  if (!item || !self->OnTabbedPage(*item->control)) return DefSubclassProc(hwnd, msg, wp, lp);
+  RECT r;
+  GetClientRect(hwnd, &r);
+  FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(COLOR_WINDOW));
+  return 1;
+}
+
+RECT Win32FormPeer::LineRect(const TLine& line, const RECT& r) {
+  // Both end points are drawn: the window reaches a pen's width past the
+  // right and bottom ones (a flat line still has the pen's room across it).
+  const int pen = std::max(1, line.GetPen().width);
+  RECT w = r;
+  w.right += pen;
+  w.bottom += pen;
+  return w;
+}
+
+void Win32FormPeer::ApplyLineShape(Item& item) {
+  auto* line = dynamic_cast<TLine*>(item.control);
+  if (!line || !item.hwnd) return;
+  RECT wr;
+  GetClientRect(item.hwnd, &wr);
+  const int w = wr.right, h = wr.bottom;
+  const int pen = std::max(1, line->GetPen().width);
+  // The end points inside the window, from the corner the line starts at.
+  const LineStart s = line->StartPos();
+  const bool left = s == lsLeftTop || s == lsLeftBottom, top = s == lsLeftTop || s == lsRightTop;
+  int x0 = left ? 0 : w - pen, y0 = top ? 0 : h - pen;
+  const int x1 = left ? w - pen : 0, y1 = top ? h - pen : 0;
+  // One pen-sized square per step of the line (Bresenham).
+  HRGN shape = CreateRectRgn(0, 0, 0, 0);
+  const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+  const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  for (;;) {
+    HRGN dot = CreateRectRgn(x0, y0, x0 + pen, y0 + pen);
+    CombineRgn(shape, shape, dot, RGN_OR);
+    DeleteObject(dot);
+    if (x0 == x1 && y0 == y1) break;
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
+  // The window owns the region from here on.
+  if (!SetWindowRgn(item.hwnd, shape, TRUE)) DeleteObject(shape);
 }
 
 }  // namespace km27::ui

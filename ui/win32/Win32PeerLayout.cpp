@@ -120,10 +120,16 @@ void Win32FormPeer::Layout() {
   ++updating_;
   for (auto& item : items_) {
     if (!item->hwnd) continue;
-    const Rect r = layout.Place(*item->control);
+    Rect r = layout.Place(*item->control);
     int h = r.height;
     if (item->control->GetKind() == Kind::ComboBox) h = std::max(h, Scale(21)) + Scale(kDropDownHeight);
+    if (auto* line = dynamic_cast<TLine*>(item->control)) {
+      const RECT lr = LineRect(*line, RECT{r.left, r.top, r.left + r.width, r.top + r.height});
+      r.width = lr.right - lr.left;
+      h = lr.bottom - lr.top;
+    }
     MoveWindow(item->hwnd, r.left, r.top, r.width, h, TRUE);
+    if (item->control->GetKind() == Kind::Line) ApplyLineShape(*item);
     if (!item->radios.empty()) LayoutRadios(*item, RECT{r.left, r.top, r.left + r.width, r.top + r.height});
   }
   --updating_;

@@ -102,13 +102,20 @@ LRESULT Win32FormPeer::PageNotify(Item& item, NMHDR* nm, bool& handled) {
       }
       break;
     }
-    case Kind::TabControl:
+    case Kind::TabControl: {
+      auto* tc = static_cast<TabControl*>(c);
+      if (nm->code == static_cast<UINT>(TCN_SELCHANGING)) {
+        bool allow = true;
+        Guard([tc, &allow] { allow = tc->UserMayChange(); });
+        handled = true;
+        return allow ? FALSE : TRUE;
+      }
       if (nm->code == static_cast<UINT>(TCN_SELCHANGE)) {
-        auto* tc = static_cast<TabControl*>(c);
         int i = static_cast<int>(Send(nm->hwndFrom, TCM_GETCURSEL));
-        Guard([tc, i] { tc->UserSelect(i); });
+        Guard([tc, i] { tc->UserSelected(i); });
       }
       break;
+    }
     case Kind::UpDown:
       if (nm->code == static_cast<UINT>(UDN_DELTAPOS)) {
         auto* ud = static_cast<UpDown*>(c);

@@ -31,11 +31,14 @@
 #include "settings/win32/Win32FileSystem.h"
 #include "shell/ReadConsumers.h"
 #include "tests/serial/win32/SimClient.h"
+#include "tests/wine/HoldForScreenshot.h"
 #include "ui/win32/Win32Application.h"
 #include "ui/win32/Win32FormPeer.h"
 
 namespace km27 {
 namespace {
+
+using test::HoldForScreenshot;
 
 class CountingApp : public ui::Win32Application {
  public:
@@ -64,21 +67,6 @@ void ApplyEnglish(ui::Form* keyCode, ui::Form* readData) {
   LanguageFiles = {"English.rlf"};
   LoadLanguage(0);
   SetLanguageForms(LanguageForms{});
-}
-
-// The screenshot handshake with the script (see above).
-void HoldForScreenshot(ui::IApplication& app, const char* name) {
-  const char* dir = std::getenv("KM27_SHOTS");
-  if (!dir) return;
-  std::string marker = std::string("Z:") + dir + "/" + name + ".ready";
-  HANDLE f = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return;
-  CloseHandle(f);
-  DWORD start = GetTickCount();
-  while (GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 20000) {
-    app.ProcessMessages();
-    Sleep(20);
-  }
 }
 
 class DialogTest : public ::testing::Test {
