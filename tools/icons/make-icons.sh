@@ -17,11 +17,11 @@ trap 'rm -rf "$tmp"' EXIT
 
 # icon <file.ico> <size>:<drawing> ...
 icon() {
-  local ico=$1 spec size drawing pngs=()
+  local ico=$1 entry size drawing pngs=()
   shift
-  for spec in "$@"; do
-    size=${spec%%:*}
-    drawing=${spec#*:}
+  for entry in "$@"; do
+    size=${entry%%:*}
+    drawing=${entry#*:}
     rsvg-convert -w "$size" -h "$size" "$here/$drawing" -o "$tmp/$size.png"
     pngs+=("$tmp/$size.png")
   done

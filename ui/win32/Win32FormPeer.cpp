@@ -102,17 +102,17 @@ Win32FormPeer::Item* Win32FormPeer::EnsureItem(Control& c) {
 
 void Win32FormPeer::CreateControlWindow(Item& item) {
   Control& c = *item.control;
-  WindowSpec spec;
-  if (!ButtonWindowSpec(c, spec) && !EditWindowSpec(c, spec) && !ListWindowSpec(c, spec) && !PageWindowSpec(c, spec) &&
-      !ToolBarWindowSpec(c, spec))
+  WindowShape shape;
+  if (!ButtonWindowShape(c, shape) && !EditWindowShape(c, shape) && !ListWindowShape(c, shape) && !PageWindowShape(c, shape) &&
+      !ToolBarWindowShape(c, shape))
     return;
-  if (!spec.cls) return;  // tab sheets and components without a window
+  if (!shape.cls) return;  // tab sheets and components without a window
   item.id = nextId_++;
-  item.hwnd = CreateWindowExA(spec.ex, spec.cls, "", WS_CHILD | WS_CLIPSIBLINGS | spec.style, 0, 0, 0, 0, hwnd_,
+  item.hwnd = CreateWindowExA(shape.ex, shape.cls, "", WS_CHILD | WS_CLIPSIBLINGS | shape.style, 0, 0, 0, 0, hwnd_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), app_->Instance(), nullptr);
   if (!item.hwnd) return;
   byWindow_[item.hwnd] = &item;
-  if (spec.subclass) SetWindowSubclass(item.hwnd, ControlSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
+  if (shape.subclass) SetWindowSubclass(item.hwnd, ControlSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
   if (c.GetKind() == Kind::GroupBox || c.GetKind() == Kind::RadioGroup)
     SetWindowSubclass(item.hwnd, GroupSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
   if (c.GetKind() == Kind::Memo) Send(item.hwnd, EM_SETLIMITTEXT, 0, 0);  // as much as the control can hold

@@ -12,48 +12,48 @@ namespace km27::ui {
 
 using namespace win32peer;
 
-bool win32peer::ButtonWindowSpec(Control& c, WindowSpec& spec) {
+bool win32peer::ButtonWindowShape(Control& c, WindowShape& shape) {
   switch (c.GetKind()) {
     case Kind::Label:
-      spec.cls = "STATIC";
-      spec.style = SS_NOTIFY | (static_cast<Label&>(c).Alignment == Label::Align::Center ? SS_CENTER | SS_CENTERIMAGE
+      shape.cls = "STATIC";
+      shape.style = SS_NOTIFY | (static_cast<Label&>(c).Alignment == Label::Align::Center ? SS_CENTER | SS_CENTERIMAGE
                                                                                        : SS_LEFT);
       return true;
     case Kind::Line:
       // Painted in the pen's colour (OnCtlColor) and cut to the line's own
       // pixels (ApplyLineShape): what lies beside the line stays visible
       // and clickable.
-      spec.cls = "STATIC";
-      spec.style = SS_LEFT;
+      shape.cls = "STATIC";
+      shape.style = SS_LEFT;
       return true;
     case Kind::Button:
-      spec.cls = "BUTTON";
-      spec.style = WS_TABSTOP | (static_cast<Button&>(c).Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      shape.cls = "BUTTON";
+      shape.style = WS_TABSTOP | (static_cast<Button&>(c).Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
       return true;
     case Kind::SpeedButton:
-      spec.cls = "BUTTON";
-      spec.style = BS_CHECKBOX | BS_PUSHLIKE | (static_cast<SpeedButton&>(c).Flat ? BS_FLAT : 0);
+      shape.cls = "BUTTON";
+      shape.style = BS_CHECKBOX | BS_PUSHLIKE | (static_cast<SpeedButton&>(c).Flat ? BS_FLAT : 0);
       return true;
     case Kind::CheckBox:
-      spec.cls = "BUTTON";
-      spec.style = WS_TABSTOP | BS_CHECKBOX;
+      shape.cls = "BUTTON";
+      shape.style = WS_TABSTOP | BS_CHECKBOX;
       return true;
     case Kind::RadioGroup:
     case Kind::GroupBox:
-      spec.cls = "BUTTON";
-      spec.style = BS_GROUPBOX;
+      shape.cls = "BUTTON";
+      shape.style = BS_GROUPBOX;
       return true;
     case Kind::Panel:
-      spec.cls = "STATIC";
-      spec.style = SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY;
+      shape.cls = "STATIC";
+      shape.style = SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY;
       return true;
     case Kind::Bevel:
-      spec.cls = "STATIC";
-      spec.style = SS_ETCHEDFRAME;
+      shape.cls = "STATIC";
+      shape.style = SS_ETCHEDFRAME;
       return true;
     case Kind::Shape:
-      spec.cls = "STATIC";
-      spec.style = SS_NOTIFY;
+      shape.cls = "STATIC";
+      shape.style = SS_NOTIFY;
       return true;
     default:
       return false;

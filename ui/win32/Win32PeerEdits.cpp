@@ -19,22 +19,22 @@ namespace km27::ui {
 
 using namespace win32peer;
 
-bool win32peer::EditWindowSpec(Control& c, WindowSpec& spec) {
+bool win32peer::EditWindowShape(Control& c, WindowShape& shape) {
   switch (c.GetKind()) {
     case Kind::Edit:
-      spec.cls = "EDIT";
-      spec.style = WS_TABSTOP | ES_AUTOHSCROLL;
-      spec.ex = WS_EX_CLIENTEDGE;
-      spec.subclass = true;
+      shape.cls = "EDIT";
+      shape.style = WS_TABSTOP | ES_AUTOHSCROLL;
+      shape.ex = WS_EX_CLIENTEDGE;
+      shape.subclass = true;
       return true;
     case Kind::Memo: {
       auto& m = static_cast<Memo&>(c);
-      spec.cls = "EDIT";
-      spec.style = WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
-      if (!m.WordWrap) spec.style |= ES_AUTOHSCROLL;
-      if (m.ScrollBars) spec.style |= WS_VSCROLL | (m.WordWrap ? 0 : WS_HSCROLL);
-      spec.ex = WS_EX_CLIENTEDGE;
-      spec.subclass = true;
+      shape.cls = "EDIT";
+      shape.style = WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+      if (!m.WordWrap) shape.style |= ES_AUTOHSCROLL;
+      if (m.ScrollBars) shape.style |= WS_VSCROLL | (m.WordWrap ? 0 : WS_HSCROLL);
+      shape.ex = WS_EX_CLIENTEDGE;
+      shape.subclass = true;
       return true;
     }
     default:

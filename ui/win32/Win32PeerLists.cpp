@@ -13,24 +13,24 @@ namespace km27::ui {
 
 using namespace win32peer;
 
-bool win32peer::ListWindowSpec(Control& c, WindowSpec& spec) {
+bool win32peer::ListWindowShape(Control& c, WindowShape& shape) {
   switch (c.GetKind()) {
     case Kind::ComboBox:
-      spec.cls = WC_COMBOBOXA;
-      spec.style = WS_TABSTOP | WS_VSCROLL |
+      shape.cls = WC_COMBOBOXA;
+      shape.style = WS_TABSTOP | WS_VSCROLL |
                    (static_cast<ComboBox&>(c).Editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
       return true;
     case Kind::ListBox:
-      spec.cls = "LISTBOX";
-      spec.style = WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-      spec.ex = WS_EX_CLIENTEDGE;
+      shape.cls = "LISTBOX";
+      shape.style = WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+      shape.ex = WS_EX_CLIENTEDGE;
       return true;
     case Kind::ListView:
-      spec.cls = WC_LISTVIEWA;
+      shape.cls = WC_LISTVIEWA;
       // The row pictures belong to the peer, not to the control.
-      spec.style = WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+      shape.style = WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
                    (static_cast<ListView&>(c).MultiSelect ? 0 : LVS_SINGLESEL);
-      spec.ex = WS_EX_CLIENTEDGE;
+      shape.ex = WS_EX_CLIENTEDGE;
       return true;
     default:
       return false;

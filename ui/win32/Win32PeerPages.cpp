@@ -13,16 +13,16 @@ namespace km27::ui {
 
 using namespace win32peer;
 
-bool win32peer::PageWindowSpec(Control& c, WindowSpec& spec) {
+bool win32peer::PageWindowShape(Control& c, WindowShape& shape) {
   switch (c.GetKind()) {
     case Kind::PageControl:
     case Kind::TabControl:
-      spec.cls = WC_TABCONTROLA;
-      spec.style = WS_TABSTOP;
+      shape.cls = WC_TABCONTROLA;
+      shape.style = WS_TABSTOP;
       return true;
     case Kind::UpDown:
-      spec.cls = UPDOWN_CLASSA;
-      spec.style = UDS_ARROWKEYS | UDS_NOTHOUSANDS;
+      shape.cls = UPDOWN_CLASSA;
+      shape.style = UDS_ARROWKEYS | UDS_NOTHOUSANDS;
       return true;
     case Kind::TabSheet:
       return true;  // no window: its controls lie on the form

@@ -44,7 +44,7 @@ inline int ShiftState() {
 }
 
 // The child window a control is made of.
-struct WindowSpec {
+struct WindowShape {
   const char* cls = nullptr;  // nullptr: the control has no window of its own
   DWORD style = 0;            // added to WS_CHILD | WS_CLIPSIBLINGS
   DWORD ex = 0;
@@ -53,11 +53,11 @@ struct WindowSpec {
 
 // Each family of controls tells how its kinds are made; false when the kind
 // is not one of the family's.
-bool ButtonWindowSpec(Control& c, WindowSpec& spec);  // labels, buttons, check boxes, groups, panels
-bool EditWindowSpec(Control& c, WindowSpec& spec);    // edits and memos
-bool ListWindowSpec(Control& c, WindowSpec& spec);    // combo boxes, list boxes, list views
-bool PageWindowSpec(Control& c, WindowSpec& spec);    // page and tab controls, up-downs
-bool ToolBarWindowSpec(Control& c, WindowSpec& spec); // tool bars and their buttons
+bool ButtonWindowShape(Control& c, WindowShape& shape);  // labels, buttons, check boxes, groups, panels
+bool EditWindowShape(Control& c, WindowShape& shape);    // edits and memos
+bool ListWindowShape(Control& c, WindowShape& shape);    // combo boxes, list boxes, list views
+bool PageWindowShape(Control& c, WindowShape& shape);    // page and tab controls, up-downs
+bool ToolBarWindowShape(Control& c, WindowShape& shape); // tool bars and their buttons
 
 // The pictures of an image list as a system image list with their alpha
 // channel (tool bars, list view rows), at their size on a screen of `dpi`;

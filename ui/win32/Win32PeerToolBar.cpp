@@ -45,11 +45,11 @@ HIMAGELIST win32peer::MakeImageList(const ImageList& list, int dpi, int only) {
   return himl;
 }
 
-bool win32peer::ToolBarWindowSpec(Control& c, WindowSpec& spec) {
+bool win32peer::ToolBarWindowShape(Control& c, WindowShape& shape) {
   switch (c.GetKind()) {
     case Kind::ToolBar:
-      spec.cls = TOOLBARCLASSNAMEA;
-      spec.style = TBSTYLE_FLAT | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER;
+      shape.cls = TOOLBARCLASSNAMEA;
+      shape.style = TBSTYLE_FLAT | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER;
       return true;
     case Kind::ToolButton:
       return true;  // drawn by its tool bar
