@@ -96,7 +96,11 @@ std::vector<ByteString> IniFile::SectionLines(const std::string& section) const 
 void IniFile::InsertLine(size_t at, const ByteString& text) {
   // The line before the new one must end before it.
   if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = newline_;
+  const bool append = at == lines_.size();
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), RawLine{text, newline_});
+  // Every index names an existing line, so a line added at the end moves none
+  // of them: saving hundreds of new block sections stays linear in the file.
+  if (append) return;
   // Lines from `at` on move down by one; the index follows without re-reading the file.
   auto shift = [at](size_t& i) {
     if (i >= at) ++i;

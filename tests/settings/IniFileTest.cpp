@@ -1,4 +1,5 @@
 #include "settings/IniFile.h"
+#include "common/TextHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,21 @@ TEST(IniFileWrite, ReplacesInPlaceAppendsToSectionAndAddsSectionsKeepingEverythi
             "\r\n"
             "[TargetWindow]\r\n"
             "HWND=1234\r\n");
+}
+
+TEST(IniFileWrite, KeysAddedAtTheEndAndInTheMiddleStayFindable) {
+  IniFile ini("[A]\nk=1\n");
+  for (int n = 1; n <= 3; ++n) {
+    ini.WriteString("Block:" + IntToStr(n), "Head", "h" + IntToStr(n));
+    ini.WriteString("Block:" + IntToStr(n), "Foot", "f" + IntToStr(n));
+  }
+  ini.WriteString("A", "m", "2");         // moves every block section down a line
+  ini.WriteString("Block:2", "Head", "H");  // replaced where it is, not added again
+  ini.WriteString("Block:3", "Tail", "t");
+  EXPECT_EQ(ini.Text(),
+            "[A]\nk=1\nm=2\n\n[Block:1]\nHead=h1\nFoot=f1\n\n[Block:2]\nHead=H\nFoot=f2\n"
+            "\n[Block:3]\nHead=h3\nFoot=f3\nTail=t\n");
+  EXPECT_EQ(IniFile(ini.Text()).SectionLines("Block:2"), ini.SectionLines("Block:2"));
 }
 
 TEST(IniFileWrite, KeepsTheFileOwnLineEndings) {
