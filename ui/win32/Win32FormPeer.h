@@ -112,7 +112,9 @@ class Win32FormPeer : public IFormPeer {
   void ButtonCommand(Item& item, HWND ctl, int code);
   // A line's window: its rectangle (room for the pen across a flat line) and
   // its shape (only the line's pixels belong to it).
-  static RECT LineRect(const TLine& line, const RECT& r);
+  // A line's pen is as many screen pixels wide as its design width at this DPI.
+  int LinePenWidth(const TLine& line) const;
+  RECT LineRect(const TLine& line, const RECT& r) const;
   void ApplyLineShape(Item& item);
 
   // ---- edits and memos (Win32PeerEdits.cpp) ----

@@ -185,10 +185,12 @@ LRESULT CALLBACK Win32FormPeer::GroupSubclass(HWND hwnd, UINT msg, WPARAM wp, LP
   return 1;
 }
 
-RECT Win32FormPeer::LineRect(const TLine& line, const RECT& r) {
+int Win32FormPeer::LinePenWidth(const TLine& line) const { return std::max(1, Scale(line.GetPen().width)); }
+
+RECT Win32FormPeer::LineRect(const TLine& line, const RECT& r) const {
   // Both end points are drawn: the window reaches a pen's width past the
   // right and bottom ones (a flat line still has the pen's room across it).
-  const int pen = std::max(1, line.GetPen().width);
+  const int pen = LinePenWidth(line);
   RECT w = r;
   w.right += pen;
   w.bottom += pen;
@@ -201,7 +203,7 @@ void Win32FormPeer::ApplyLineShape(Item& item) {
   RECT wr;
   GetClientRect(item.hwnd, &wr);
   const int w = wr.right, h = wr.bottom;
-  const int pen = std::max(1, line->GetPen().width);
+  const int pen = LinePenWidth(*line);
   // The end points inside the window, from the corner the line starts at.
   const LineStart s = line->StartPos();
   const bool left = s == lsLeftTop || s == lsLeftBottom, top = s == lsLeftTop || s == lsRightTop;
