@@ -26,13 +26,27 @@ mkdir -p "$shots"
 display=":$(cat "$KM27_WINE_DIR/display")"
 shot() { import -display "$display" -window root "$shots/$1.png" || e2e_fail "no screenshot $1"; }
 
-# The unix path of a file in a folder of the user's Shell Folders.
+# The unix path of a file in a folder of the user's Shell Folders, in
+# $folder_file. Called in this shell, not in $(...), so that a failure ends
+# the test. Each answer takes a Wine process of its own, which a loaded
+# machine may fail to start: each is asked up to three times.
+folder_file=""
 shell_folder_file() {
-  local folder
-  folder=$($E2E_RUN reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v "$1" |
-    tr -d '\r' | awk -F'REG_SZ' 'NF > 1 { sub(/^[ \t]+/, "", $2); print $2 }')
+  local folder="" try
+  folder_file=""
+  for try in 1 2 3; do
+    folder=$($E2E_RUN reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v "$1" |
+      tr -d '\r' | awk -F'REG_SZ' 'NF > 1 { sub(/^[ \t]+/, "", $2); print $2 }')
+    [ -n "$folder" ] && break
+    sleep 1
+  done
   [ -n "$folder" ] || e2e_fail "no \"$1\" in Shell Folders"
-  $E2E_RUN winepath -u "$folder\\$2" 2>/dev/null | tr -d '\r'
+  for try in 1 2 3; do
+    folder_file=$($E2E_RUN winepath -u "$folder\\$2" 2>/dev/null | tr -d '\r')
+    [ -n "$folder_file" ] && return 0
+    sleep 1
+  done
+  e2e_fail "no unix path for \"$folder\\$2\""
 }
 
 e2e_settings 51 101
@@ -83,8 +97,10 @@ port=$(tr -d '\r' <"$E2E_WORK/KM27.ini" | sed -n 's/^Port=//p')
 e2e_log "connection test found COM36 behind COM51 and COM52; OK saved Port=36"
 
 # ---- shortcuts ----
-desktop_link=$(shell_folder_file Desktop 'KM-27.Lnk')
-startup_link=$(shell_folder_file Startup 'KM-27 Serial to Key Software.Lnk')
+shell_folder_file Desktop 'KM-27.Lnk'
+desktop_link=$folder_file
+shell_folder_file Startup 'KM-27 Serial to Key Software.Lnk'
+startup_link=$folder_file
 rm -f "$desktop_link" "$startup_link"
 e2e_show_option
 winctl command TfrmOption '*' ToolbarWindow32 1
