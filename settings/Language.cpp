@@ -83,7 +83,7 @@ void MakeMarkRoom(ui::Form* form, const std::string& name) {
   const std::string& caption = control->Caption();
   size_t b = 0;
   while (b < caption.size() && caption[b] == ' ') ++b;
-  control->SetCaption("  " + caption.substr(b));
+  control->SetCaption("   " + caption.substr(b));
 }
 
 void ApplyFonts(const IniFile& ini) {

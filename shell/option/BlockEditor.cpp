@@ -29,7 +29,7 @@ std::string HeldBlockNumber(const std::string& text) {
 TBlockEditor::TBlockEditor(ui::Form& form, ui::Control& parent, const ui::Rect& bounds) {
   grpBlockData = &form.Make<ui::GroupBox>("grpBlockData", &parent);
   grpBlockData->SetBounds(bounds);
-  grpBlockData->SetCaption("  5: Block Data");  // the two blanks leave room for the marker
+  grpBlockData->SetCaption("   5: Block Data");  // the two blanks leave room for the marker
   pnlBlockDataMark = &MakeAreaMarker(form, "pnlBlockDataMark", *grpBlockData, 5, 9, 3);
 
   chkAllData = &form.Make<ui::CheckBox>("chkAllData", grpBlockData);

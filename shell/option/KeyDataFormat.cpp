@@ -58,10 +58,10 @@ TKeyDataFormat::TKeyDataFormat(ui::Form& form, ui::TabSheet& sheet, std::functio
     edit->SetEnabled(false);
     return &g;
   };
-  rdgHeader = row(0, "rdgHeader", "  1: Header", "edtHeader", "pnlHeaderMark", edtHeader, pnlHeaderMark);
-  rdgTrackSeparator = row(1, "rdgTrackSeparator", "  2: Track Separator (Only ISO)", "edtTrackSeparator",
+  rdgHeader = row(0, "rdgHeader", "   1: Header", "edtHeader", "pnlHeaderMark", edtHeader, pnlHeaderMark);
+  rdgTrackSeparator = row(1, "rdgTrackSeparator", "   2: Track Separator (Only ISO)", "edtTrackSeparator",
                           "pnlTrackSeparatorMark", edtTrackSeparator, pnlTrackSeparatorMark);
-  rdgTerminator = row(2, "rdgTerminator", "  3: Terminator", "edtTerminator", "pnlTerminatorMark", edtTerminator,
+  rdgTerminator = row(2, "rdgTerminator", "   3: Terminator", "edtTerminator", "pnlTerminatorMark", edtTerminator,
                       pnlTerminatorMark);
   rdgHeader->OnClick = [this] { rdgHeaderClick(); };
   rdgTrackSeparator->OnClick = [this] { rdgTrackSeparatorClick(); };

@@ -166,7 +166,7 @@ TEST_F(LanguageTest, EverySectionReachesItsOwnWindowAndProperty) {
     }
   }
   // The room for the colour mark comes after the group box texts.
-  EXPECT_EQ(forms.Get<ui::Control>(forms.option, "grpBlockData").Caption(), "  Blocks");
+  EXPECT_EQ(forms.Get<ui::Control>(forms.option, "grpBlockData").Caption(), "   Blocks");
   EXPECT_EQ(forms.Get<ui::RadioGroup>(forms.option, "rdgAutoStartMode").Items(), std::vector<std::string>{"At start"});
   EXPECT_EQ(forms.Get<ui::RadioGroup>(forms.wizard, "rdgAutoStartMode").Items(),
             (std::vector<std::string>{"Auto", "Manual"}));
@@ -204,9 +204,9 @@ TEST_F(LanguageTest, SeparatorAndTerminatorCopyTheHeaderItemsEvenWithoutASection
 TEST_F(LanguageTest, MarkRoomIsAddedOnceHoweverOftenALanguageIsApplied) {
   Apply("R.rlf", "[Option.RadioGroup]\nrdgHeader=Header\n");
   Apply("R.rlf", "[Option.RadioGroup]\nrdgHeader=Header\n");
-  EXPECT_EQ(forms.Get<ui::Control>(forms.option, "rdgHeader").Caption(), "  Header");
-  EXPECT_EQ(forms.Get<ui::Control>(forms.option, "rdgTerminator").Caption(), "  Terminator");
-  EXPECT_EQ(forms.Get<ui::Control>(forms.option, "grpBlockData").Caption(), "  Block Data");
+  EXPECT_EQ(forms.Get<ui::Control>(forms.option, "rdgHeader").Caption(), "   Header");
+  EXPECT_EQ(forms.Get<ui::Control>(forms.option, "rdgTerminator").Caption(), "   Terminator");
+  EXPECT_EQ(forms.Get<ui::Control>(forms.option, "grpBlockData").Caption(), "   Block Data");
 }
 
 TEST_F(LanguageTest, WizardTextsAreCopiedAfterTheWizardSections) {
