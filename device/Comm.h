@@ -60,6 +60,13 @@ class TfrmComm : public ui::Form {
   // and the reader's events that arrive meanwhile are handled as usual but do
   // not end the wait.
   ByteString WaitResponse(int32_t timeoutMs);
+  // A sequence of exchanges (the options dialog's connection test closes,
+  // opens and asks port after port) holds the port from its first command to
+  // its last. While it is held, or while any command waits for its answer,
+  // the main window's reader checks wait for their next tick: their own
+  // questions would go to the port being tried and take its answers.
+  void HoldExchange(bool held) { exchangeHeld_ = held; }
+  bool ExchangeBusy() const { return exchangeHeld_ || waiting_; }
   // Whether a frame can be the answer to a command: anything but the frames
   // the reader sends on its own (the acknowledged codes).
   static bool IsAnswer(const ByteString& frame);
@@ -125,6 +132,7 @@ class TfrmComm : public ui::Form {
   ByteString receiveBuffer_;
   bool frameArrived_ = false;
   bool waiting_ = false;
+  bool exchangeHeld_ = false;
   bool responseDone_ = false;
   ByteString response_;
   int32_t nakCount_ = 0;

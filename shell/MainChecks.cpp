@@ -136,7 +136,7 @@ int TfrmMain::CheckPowerOnSetting() {
 
 void TfrmMain::tmrCheckSPSTTimer() {
   tmrCheckSPST->SetEnabled(false);
-  if (checkBusy_ || WizardHasPort()) {
+  if (checkBusy_ || WizardHasPort() || (frmComm && frmComm->ExchangeBusy())) {
     tmrCheckSPST->SetEnabled(true);
     return;
   }
@@ -181,7 +181,7 @@ void TfrmMain::ConnectionLost() {
 
 void TfrmMain::tmrCheckConnectTimer() {
   tmrCheckConnect->SetEnabled(false);
-  if (checkBusy_ || WizardHasPort()) {
+  if (checkBusy_ || WizardHasPort() || (frmComm && frmComm->ExchangeBusy())) {
     tmrCheckConnect->SetEnabled(true);
     return;
   }

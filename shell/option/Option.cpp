@@ -223,7 +223,13 @@ void TfrmOption::FormClose() {
 bool TfrmOption::BeginExchange() {
   if (exchangeBusy_) return false;
   exchangeBusy_ = true;
+  if (links_.HoldExchange) links_.HoldExchange(true);
   return true;
+}
+
+void TfrmOption::EndExchange() {
+  exchangeBusy_ = false;
+  if (links_.HoldExchange) links_.HoldExchange(false);
 }
 
 void TfrmOption::btnConnetTestClick() {

@@ -112,9 +112,10 @@ class TfrmOption : public ui::Form {
 
   // One exchange with the reader at a time from this dialog: the waits pump
   // messages, so a click could otherwise start an exchange inside another
-  // and take its answers. False (and nothing done) when one is running.
+  // and take its answers. False (and nothing done) when one is running. The
+  // port is held for the exchange, so the main window's checks wait too.
   bool BeginExchange();
-  void EndExchange() { exchangeBusy_ = false; }
+  void EndExchange();
 
   bool CloseDecided() const { return FCloseDecided; }
 

@@ -44,6 +44,7 @@ struct TOptionLinks {
   std::function<bool(bool showError)> OpenPort;
   std::function<void(const std::string& command)> SendCommand;
   std::function<ByteString(int32_t timeoutMs)> WaitResponse;
+  std::function<void(bool held)> HoldExchange;
   // main window
   std::function<void()> ApplyReleaseMode;
   std::function<bool()> CheckFirmware;

@@ -69,6 +69,9 @@ TOptionLinks DefaultOptionLinks() {
     if (frmComm) frmComm->SendCommand(command);
   };
   l.WaitResponse = [](int32_t ms) { return frmComm ? frmComm->WaitResponse(ms) : ByteString(); };
+  l.HoldExchange = [](bool held) {
+    if (frmComm) frmComm->HoldExchange(held);
+  };
   l.ApplyReleaseMode = [] {
     if (frmMain) frmMain->ApplyReleaseMode();
   };

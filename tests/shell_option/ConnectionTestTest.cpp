@@ -112,6 +112,31 @@ TEST_F(ConnectionTestTest, ASecondClickWhileTheTestWaitsStartsNoOtherTest) {
   EXPECT_EQ(Serial.Port, 2);
 }
 
+TEST_F(ConnectionTestTest, TheRunningConvertersChecksWaitWhileTheTestAsks) {
+  deviceMap.ports = {"COM1", "COM2", "COM3"};
+  Serial.Port = 3;
+  ReaderOnPort(3);
+  reader->answers["SP"] = ReaderFrame("SP1FF");
+  StartConverter();
+  main->OptionForm = option.get();
+  tk.Advance(1200);
+  ShowOption();
+  portsAsked.clear();
+  // Two silent ports take four answer waits, long enough for the main
+  // window's checks to come due several times; had they asked too, their
+  // questions would go to the ports being tried and take the test's answers.
+  FakeToolkit::Click(Opt(), "btnConnetTest");
+  EXPECT_EQ(portsAsked, (std::vector<int32_t>{1, 1, 2, 2, 3}));
+  EXPECT_EQ(Comm().lblConnectTest->Caption(), "Test result : OK");
+  EXPECT_TRUE(gRunning);
+  EXPECT_TRUE(tk.boxes.empty());
+  // Afterwards they go on as before.
+  tk.Advance(4500);
+  EXPECT_GT(portsAsked.size(), 5u);
+  EXPECT_EQ(portsAsked.back(), 3);
+  EXPECT_TRUE(gRunning);
+}
+
 TEST_F(ConnectionTestTest, FirmwareVersionLine) {
   struct Case {
     ByteString answer;
