@@ -175,6 +175,9 @@ bool TfrmOption::SaveFromControls() {
 }
 
 void TfrmOption::btnOKClick() {
+  // A running connection test has Serial.Port on the port it tries; it ends
+  // within its bounded waits and is not left half done.
+  if (exchangeBusy_) return;
   if (SaveFromControls()) Close();
   pendingEditSettled_ = false;
 }
@@ -183,6 +186,10 @@ void TfrmOption::btnCancelClick() { Close(); }
 
 void TfrmOption::FormCloseQuery(bool& canClose) {
   canClose = true;
+  if (exchangeBusy_ && !FCloseDecided && !gCloseRequested) {
+    canClose = false;
+    return;
+  }
   if (!KeepPendingEdits()) {
     canClose = false;
     pendingEditSettled_ = false;

@@ -137,6 +137,26 @@ TEST_F(ConnectionTestTest, TheRunningConvertersChecksWaitWhileTheTestAsks) {
   EXPECT_TRUE(gRunning);
 }
 
+TEST_F(ConnectionTestTest, OkAndCancelWaitUntilTheTestHasDecided) {
+  deviceMap.ports = {"COM1", "COM2"};
+  Serial.Port = 1;
+  ShowOption();
+  ReaderOnPort(2);
+  reader->onCommand = [this, inner = reader->onCommand](const std::string& command) {
+    inner(command);
+    // While COM1 is being tried, Serial.Port is 1: OK would save it.
+    if (portsAsked.size() == 1) FakeToolkit::Click(Opt(), "btnOK");
+    if (portsAsked.size() == 2) FakeToolkit::Click(Opt(), "btnCancel");
+  };
+  FakeToolkit::Click(Opt(), "btnConnetTest");
+  EXPECT_TRUE(Opt().Showing());
+  EXPECT_EQ(saves, 0);
+  FakeToolkit::Click(Opt(), "btnOK");
+  EXPECT_FALSE(Opt().Showing());
+  EXPECT_EQ(saves, 1);
+  EXPECT_EQ(Serial.Port, 2);
+}
+
 TEST_F(ConnectionTestTest, FirmwareVersionLine) {
   struct Case {
     ByteString answer;
