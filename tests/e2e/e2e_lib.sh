@@ -313,6 +313,18 @@ e2e_start_target() {
     [ -f "$E2E_TARGET_OUT" ] && break
     sleep 0.05
   done
+  # Keys go to the foreground window. On a loaded machine Wine may take a
+  # while to bring the new window to the front: wait for it by the clock, and
+  # after 5 s bring it there.
+  local deadline=$((SECONDS + 10)) pushed=""
+  until [ "$(winctl foreground | cut -f1)" = KM27Target ]; do
+    [ $SECONDS -ge $deadline ] && e2e_fail "the target window is not in front: $(winctl foreground)"
+    if [ -z "$pushed" ] && [ $SECONDS -ge $((deadline - 5)) ]; then
+      winctl front KM27Target '*'
+      pushed=1
+    fi
+    sleep 0.2
+  done
   sleep 0.5
 }
 
