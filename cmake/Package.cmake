@@ -1,6 +1,7 @@
-# The release package (windows preset only):
+# The release package (windows and windows64 presets):
 #   cmake --build --preset windows --target package
-# writes build/windows/package/KM27-<version>-win32.zip: KM27.exe, the default
+# writes build/windows/package/KM27-<version>-win32.zip (windows64:
+# build/windows64/package/KM27-<version>-win64.zip): KM27.exe, the default
 # settings copy, the language files and the user guide as a Windows text file,
 # all in the zip's top folder, so that unpacking it anywhere gives a working
 # program folder. The version is the project version, as in the version
@@ -28,7 +29,7 @@ set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME KM27)
 set(CPACK_PACKAGE_VENDOR ORVANE)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME KM27-${PROJECT_VERSION}-win32)
+set(CPACK_PACKAGE_FILE_NAME KM27-${PROJECT_VERSION}-${KM27_PACKAGE_PLATFORM})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)

@@ -29,8 +29,13 @@ if(WIN32)
     target_compile_options(${t} PRIVATE -w)
   endforeach()
 
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(KM27_WINE_ARCH win64)
+  else()
+    set(KM27_WINE_ARCH win32)
+  endif()
   add_test(NAME wine_fixture_start
-           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-fixture.sh start ${KM27_WINE_DIR})
+           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-fixture.sh start ${KM27_WINE_DIR} ${KM27_WINE_ARCH})
   add_test(NAME wine_fixture_stop
            COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-fixture.sh stop ${KM27_WINE_DIR})
   set_tests_properties(wine_fixture_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)

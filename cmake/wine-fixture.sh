@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
 # Starts or stops the Wine environment of a build: an Xvfb display of its own
-# and a 32-bit Wine prefix inside the build tree (created once, then reused).
-#   wine-fixture.sh start|stop <state dir>
+# and a Wine prefix inside the build tree (created once, then reused): 32-bit
+# (win32, the default) or 64-bit (win64) as the build's programs are.
+#   wine-fixture.sh start <state dir> [win32|win64]
+#   wine-fixture.sh stop <state dir>
 set -u
 cmd=$1
 mkdir -p "$2"
 state=$(cd "$2" && pwd)
-export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all
+if [ "$cmd" = start ]; then
+  case "${3:-win32}" in
+    win32 | win64) echo "${3:-win32}" >"$state/winearch" ;;
+    *) echo "usage: $0 start <state dir> [win32|win64]"; exit 2 ;;
+  esac
+fi
+arch=$(cat "$state/winearch" 2>/dev/null || echo win32)
+export WINEPREFIX="$state/prefix" WINEARCH=$arch WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 stop() {
@@ -34,8 +43,11 @@ start)
   if [ ! -s "$state/display.num" ]; then echo "Xvfb did not start"; exit 1; fi
   tr -d '\n' <"$state/display.num" >"$state/display"
   export DISPLAY=":$(cat "$state/display")"
+  if [ -f "$WINEPREFIX/system.reg" ] && ! grep -qx "#arch=$arch" "$WINEPREFIX/system.reg"; then
+    rm -rf "$WINEPREFIX"   # made for the other architecture
+  fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "creating Wine prefix $WINEPREFIX"
+    echo "creating $arch Wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
@@ -51,5 +63,5 @@ stop)
   echo "Wine stopped"
   ;;
 *)
-  echo "usage: $0 start|stop <state dir>"; exit 2 ;;
+  echo "usage: $0 start <state dir> [win32|win64] | stop <state dir>"; exit 2 ;;
 esac

@@ -4,7 +4,8 @@
 # The state dir is prepared by wine-fixture.sh start.
 set -u
 state=$(cd "$1" && pwd); shift
-export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+arch=$(cat "$state/winearch" 2>/dev/null || echo win32)
+export WINEPREFIX="$state/prefix" WINEARCH=$arch WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ -f "$state/display" ]; then export DISPLAY=":$(cat "$state/display")"; fi
 exec wine "$@"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds one preset (native or windows), or both in order.
-#   scripts/build.sh [native|windows|all]
+# Configures and builds one preset (native, windows or windows64), or all of
+# them in order.
+#   scripts/build.sh [native|windows|windows64|all]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 what=${1:-all}
@@ -11,7 +12,7 @@ build() {
 }
 case "$what" in
   native) build native ;;
-  windows) build native; build windows ;;   # Wine tests use the native reader simulator
-  all) build native; build windows ;;
-  *) echo "usage: $0 [native|windows|all]"; exit 2 ;;
+  windows | windows64) build native; build "$what" ;;   # Wine tests use the native reader simulator
+  all) build native; build windows; build windows64 ;;
+  *) echo "usage: $0 [native|windows|windows64|all]"; exit 2 ;;
 esac

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The long runs behind docs/performance.md, one after the other, with the
 # machine they ran on; everything goes to build/figures/figures-<time>.txt
-# too. Needs both presets built (scripts/build.sh all). Takes about two hours;
+# too. Needs the presets built (scripts/build.sh all). Takes about two hours;
 # the fuzzing figures come from the long runs of tests/fuzz/long.sh, whose
 # last summaries are collected at the end.
 #   scripts/figures.sh [native|wine|fuzz|all]     (default all)
@@ -11,8 +11,9 @@ root=$PWD
 what=${1:-all}
 mkdir -p build/figures
 report="build/figures/figures-$(date +%Y%m%d-%H%M).txt"
-export KM27_WINE_DIR=$root/build/windows/wine KM27_WINE_RUN=$root/cmake/wine-run.sh
-export KM27_BUILD_DIR=$root/build/windows KM27_NATIVE_BUILD_DIR=$root/build/native KM27_SOURCE_DIR=$root
+source scripts/wine-build.sh
+export KM27_WINE_DIR=$root/build/$km27_preset/wine KM27_WINE_RUN=$root/cmake/wine-run.sh
+export KM27_BUILD_DIR=$root/build/$km27_preset KM27_NATIVE_BUILD_DIR=$root/build/native KM27_SOURCE_DIR=$root
 
 section() { echo; echo "=== $* ($(date '+%Y-%m-%d %H:%M'), load $(cut -d' ' -f1-3 /proc/loadavg))"; }
 
@@ -32,7 +33,8 @@ section() { echo; echo "=== $* ($(date '+%Y-%m-%d %H:%M'), load $(cut -d' ' -f1-
   fi
 
   if [ "$what" = wine ] || [ "$what" = all ]; then
-    cmake/wine-fixture.sh start "$KM27_WINE_DIR"
+    km27_wine_build_line
+    cmake/wine-fixture.sh start "$KM27_WINE_DIR" "$km27_wine_arch"
     section "Wine soak: 1000 reads"
     tests/soak/wine_soak.sh 1000
     section "Wine cycles: 1000 Open/Close, 100 unplug/replug"

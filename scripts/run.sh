@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and shows KM27.exe doing its job under
-# Wine: the reader simulator plays the card reader on COM31, KM27.exe starts
+# Wine: the 32-bit build where this host runs 32-bit programs, the 64-bit one
+# where it does not (scripts/host32.sh; KM27_HOST32=0 picks the 64-bit one).
+# The reader simulator plays the card reader on COM31, KM27.exe starts
 # with auto start and sits in the tray, a target window takes the focus, and a
 # demonstration swipe is typed into it.
 #
@@ -26,13 +28,16 @@ case "$mode" in
 esac
 cd "$(dirname "$0")/.."
 root=$PWD
+source scripts/wine-build.sh
+km27_wine_build_line
+preset=$km27_preset arch=$km27_wine_arch
 if [ -z "${KM27_SKIP_BUILD:-}" ]; then
   ./scripts/install-deps.sh
-  ./scripts/build.sh all
+  ./scripts/build.sh "$preset"
 fi
-state=$root/build/run
+state=$root/build/run-$arch
 mkdir -p "$state"
-./cmake/wine-fixture.sh start "$state" >/dev/null
+./cmake/wine-fixture.sh start "$state" "$arch" >/dev/null
 interactive=""
 if [ -n "${DISPLAY:-}" ] && [ -z "${KM27_HEADLESS:-}" ]; then
   # A real display is there: show the programs on it.
@@ -41,7 +46,7 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${KM27_HEADLESS:-}" ]; then
 fi
 
 export KM27_WINE_RUN=$root/cmake/wine-run.sh KM27_WINE_DIR=$state
-export KM27_BUILD_DIR=$root/build/windows KM27_NATIVE_BUILD_DIR=$root/build/native
+export KM27_BUILD_DIR=$root/build/$preset KM27_NATIVE_BUILD_DIR=$root/build/native
 set +e
 source "$root/tests/e2e/e2e_lib.sh"
 trap 'e2e_cleanup; "$root/cmake/wine-fixture.sh" stop "$state" >/dev/null' EXIT

@@ -10,8 +10,15 @@
 
 namespace km27 {
 
-// A window's handle as a number (0: no window).
-using WindowHandle = uintptr_t;
+// A window's handle as a number (0: no window). Windows gives window handles
+// 32 significant bits in 32- and 64-bit programs alike, a 64-bit program
+// seeing them sign-extended; a handle is kept as those 32 bits, so that its
+// decimal text (the target window page, the settings file) is the same in
+// both builds and reads back as the same window.
+using WindowHandle = uint32_t;
+constexpr WindowHandle WindowHandleFromBits(uint64_t bits) { return static_cast<WindowHandle>(bits); }
+// The handle as a 64-bit program holds it; a 32-bit one takes the low half.
+constexpr int64_t WindowHandleBits(WindowHandle window) { return static_cast<int32_t>(window); }
 
 // Reading a window failed; what() holds the system's own text.
 class WindowServiceError : public std::runtime_error {

@@ -12,7 +12,7 @@ namespace km27 {
 
 namespace {
 
-HWND AsWindow(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+HWND AsWindow(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<intptr_t>(WindowHandleBits(window))); }
 
 // Reads a text of at most maxChars characters with `read` (GetWindowTextA or
 // GetClassNameA, which take the buffer size with its closing 0). A window
@@ -30,7 +30,9 @@ std::string ReadText(WindowHandle window, size_t maxChars, Read read) {
 
 class Win32WindowService : public IWindowService {
  public:
-  WindowHandle ForegroundWindow() override { return reinterpret_cast<WindowHandle>(GetForegroundWindow()); }
+  WindowHandle ForegroundWindow() override {
+    return WindowHandleFromBits(reinterpret_cast<uintptr_t>(GetForegroundWindow()));
+  }
   std::string WindowTitle(WindowHandle window, size_t maxChars) override {
     return ReadText(window, maxChars, GetWindowTextA);
   }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The release package as a user gets it: cpack makes KM27-<version>-win32.zip
-# from this build; it holds the program, the default settings copy, the
+# (or -win64.zip) from this build; it holds the program, the default settings copy, the
 # language files and the user guide as Windows text, nothing else, and no
 # folder. Unpacked into an empty folder the program runs there: its first
 # start makes KM27.ini beside it and leads through the setup wizard, and once
@@ -9,7 +9,7 @@ source "$(dirname "$0")/e2e_lib.sh"
 
 version=${KM27_PRODUCT_VERSION:?}
 out="$KM27_BUILD_DIR/e2e-package"
-zip="$out/KM27-$version-win32.zip"
+zip="$out/${KM27_PACKAGE_NAME:?}.zip"
 
 make_package() {
   rm -rf "$out"

@@ -277,5 +277,18 @@ TEST_F(TargetWindowPageTest, TheCloseQuestionLooksAtTheTargetOnlyOnItsPage) {
   EXPECT_EQ(TargetWindow.WindowTitle, "Edited");
 }
 
+// A 64-bit program sees the handles a 32-bit one sees, sign-extended: both
+// builds keep the same number (and so list and store the same text), and
+// hand Windows back the handle in their own width.
+TEST(WindowHandleTest, BothBuildsKeepTheSameNumberForAWindow) {
+  const struct { uint32_t bits32; uint64_t bits64; } handles[] = {
+      {0x0002004Cu, 0x000000000002004Cull}, {0x80001234u, 0xFFFFFFFF80001234ull}, {0xFFFFFFF0u, 0xFFFFFFFFFFFFFFF0ull}};
+  for (const auto& h : handles) {
+    EXPECT_EQ(WindowHandleFromBits(h.bits32), WindowHandleFromBits(h.bits64));
+    EXPECT_EQ(static_cast<uint64_t>(WindowHandleBits(WindowHandleFromBits(h.bits64))), h.bits64);
+    EXPECT_EQ(static_cast<uint32_t>(WindowHandleBits(WindowHandleFromBits(h.bits32))), h.bits32);
+  }
+}
+
 }  // namespace
 }  // namespace km27::test

@@ -16,7 +16,7 @@
 #                 in "ProbeMode" only: the program is started again in it)
 #
 # Needs the native and the Windows build (scripts/build.sh all). The Wine
-# prefix lives in build/screenshots and is made on the first run.
+# prefix lives in build/screenshots-<arch> and is made on the first run.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 dpi=96 japanese="" out="" only="wizard,main,tray,option,monitor,target"
@@ -35,15 +35,16 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 wants() { [[ ",$only," == *",$1,"* ]]; }
 
-state=$root/build/screenshots
-export KM27_WINE_DIR=$state KM27_BUILD_DIR=$root/build/windows KM27_NATIVE_BUILD_DIR=$root/build/native
+source "$root/scripts/wine-build.sh"
+state=$root/build/screenshots-$km27_wine_arch
+export KM27_WINE_DIR=$state KM27_BUILD_DIR=$root/build/$km27_preset KM27_NATIVE_BUILD_DIR=$root/build/native
 export KM27_WINE_RUN=$root/cmake/wine-run.sh
 # Wine takes the ANSI code page from the locale of its environment; the
 # locale need not be installed on this machine.
 [ -n "$japanese" ] && KM27_WINE_RUN="env LC_ALL=ja_JP.UTF-8 $KM27_WINE_RUN"
 [ -x "$KM27_BUILD_DIR/bin/KM27.exe" ] && [ -x "$KM27_NATIVE_BUILD_DIR/tools/sim/km27sim" ] ||
-  { echo "build first: scripts/build.sh all"; exit 1; }
-"$root/cmake/wine-fixture.sh" start "$state" >/dev/null || exit 1
+  { echo "build first: scripts/build.sh $km27_preset"; exit 1; }
+"$root/cmake/wine-fixture.sh" start "$state" "$km27_wine_arch" >/dev/null || exit 1
 source "$root/tests/e2e/e2e_lib.sh"
 trap 'e2e_cleanup; "$root/cmake/wine-fixture.sh" stop "$state" >/dev/null' EXIT
 display=":$(cat "$state/display")"

@@ -1,0 +1,3 @@
+# 64-bit Windows (PE32+), for installations without 32-bit support.
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)
