@@ -5,6 +5,7 @@
 #include "device/Comm.h"
 #include "device/DecodeTexts.h"
 #include "keyboard/ForegroundWindow.h"
+#include "keyboard/KeyInjection.h"
 #include "keyboard/KeyOutput.h"
 #include "settings/Define.h"
 
@@ -175,6 +176,10 @@ void TfrmComm::tmrSendKeyDataTimer() {
     if (OnKeysRefused) OnKeysRefused();
   }
   SendKeyData();
+  const std::string unicode = TakeCharsTypedAsUnicode();
+  if (!unicode.empty()) {
+    AddMonitorLine("< No key for \"" + unicode + "\" on this keyboard layout: typed as Unicode characters >");
+  }
 }
 
 }  // namespace km27

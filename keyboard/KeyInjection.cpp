@@ -1,5 +1,7 @@
 #include "keyboard/KeyInjection.h"
 
+#include <utility>
+
 #include "keyboard/KeyInjector.h"
 
 namespace km27 {
@@ -20,6 +22,44 @@ constexpr uint8_t kControlKeys[32] = {
 };
 
 bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+std::string gTypedAsUnicode;
+
+// The byte CharToKey types for a printable `c` (kana mode moves 0x21-0x7E up
+// by 0x80); 0 for control characters and bytes that are never typed.
+unsigned char TypedByte(unsigned char c, bool kanaMode) {
+  if (c < 0x20 || c >= 0x7F) return 0;
+  return kanaMode && c != 0x20 ? static_cast<unsigned char>(c + 0x80) : c;
+}
+
+// The character a typed byte stands for, for a byte the layout has no key
+// for: ASCII as itself, the half-width katakana of code page 932 (0xA1-0xDF)
+// as U+FF61-U+FF9F; 0 for anything else.
+char16_t UnicodeWithoutKey(unsigned char c, bool kanaMode) {
+  const unsigned char b = TypedByte(c, kanaMode);
+  if (b >= 0x20 && b < 0x7F) return b;
+  if (b >= 0xA1 && b <= 0xDF) return static_cast<char16_t>(0xFF61 + (b - 0xA1));
+  return 0;
+}
+
+void NoteTypedAsUnicode(unsigned char c, bool kanaMode) {
+  const char byte = static_cast<char>(TypedByte(c, kanaMode));
+  if (gTypedAsUnicode.find(byte) == std::string::npos) gTypedAsUnicode += byte;
+}
+
+// Maps `c` for typing: its key, or else the character to type as Unicode.
+PressedChar MapChar(unsigned char c) {
+  PressedChar p;
+  p.code = CharToKey(c, KeyState);
+  if (p.code == 0) {
+    p.unicode = UnicodeWithoutKey(c, KeyState.KanaMode);
+    return p;
+  }
+  p.shift = KeyState.Shift;
+  p.ctrl = KeyState.Ctrl;
+  p.alt = KeyState.Alt;
+  return p;
+}
 
 }  // namespace
 
@@ -57,12 +97,14 @@ uint8_t CharToKey(unsigned char c, TKeyState& state) {
 void SendKeyEvent(uint8_t code, bool up) { KeyInjector().KeyEvent(code, up); }
 
 PressedChar PressChar(unsigned char c) {
-  PressedChar p;
-  p.code = CharToKey(c, KeyState);
+  const PressedChar p = MapChar(c);
+  if (p.unicode != 0) {
+    // Dropping it would type a different text than the card holds.
+    NoteTypedAsUnicode(c, KeyState.KanaMode);
+    KeyInjector().UnicodeEvent(p.unicode, false);
+    return p;
+  }
   if (p.code == 0) return p;
-  p.shift = KeyState.Shift;
-  p.ctrl = KeyState.Ctrl;
-  p.alt = KeyState.Alt;
   if (p.ctrl) SendKeyEvent(kVkCtrl, false);
   if (p.shift) SendKeyEvent(kVkShift, false);
   if (p.alt) SendKeyEvent(kVkAlt, false);
@@ -71,6 +113,7 @@ PressedChar PressChar(unsigned char c) {
 }
 
 void ReleaseChar(const PressedChar& p) {
+  if (p.unicode != 0) KeyInjector().UnicodeEvent(p.unicode, true);
   if (p.code == 0) return;
   SendKeyEvent(p.code, true);
   if (p.alt) SendKeyEvent(kVkAlt, true);
@@ -85,16 +128,13 @@ void TypeChars(const ByteString& text, bool down, bool up) {
       const PressedChar p = PressChar(c);
       if (up) ReleaseChar(p);
     } else if (up) {
-      PressedChar p;
-      p.code = CharToKey(c, KeyState);
-      p.shift = KeyState.Shift;
-      p.ctrl = KeyState.Ctrl;
-      p.alt = KeyState.Alt;
-      ReleaseChar(p);
+      ReleaseChar(MapChar(c));
     }
   }
 }
 
 void ResetKeyState() { KeyState = TKeyState{}; }
+
+std::string TakeCharsTypedAsUnicode() { return std::exchange(gTypedAsUnicode, {}); }
 
 }  // namespace km27

@@ -3,6 +3,7 @@
 // with the modifiers the keyboard layout needs for it, and the key events
 // that type it. Everything the program types ends here.
 #include <cstdint>
+#include <string>
 
 #include "common/ByteString.h"
 
@@ -39,6 +40,7 @@ void SendKeyEvent(uint8_t code, bool up);
 // between (a chord that holds several keys).
 struct PressedChar {
   uint8_t code = 0;
+  char16_t unicode = 0;  // typed as this character: the layout has no key for it
   bool shift = false, ctrl = false, alt = false;
 };
 PressedChar PressChar(unsigned char c);
@@ -46,5 +48,10 @@ void ReleaseChar(const PressedChar& pressed);
 
 // Kana mode off and no modifiers (process start; tests).
 void ResetKeyState();
+
+// The characters typed as Unicode key events since the last call, each once
+// and in the order first typed (code page bytes), so that the user can be
+// told; empty when every character had a key.
+std::string TakeCharsTypedAsUnicode();
 
 }  // namespace km27

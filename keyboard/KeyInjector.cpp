@@ -12,6 +12,7 @@ class NullKeyInjector final : public IKeyInjector {
   void KeyEvent(uint8_t, bool) override {}
   int16_t VkKeyScan(char) override { return -1; }
   bool CapsLockOn() override { return false; }
+  void UnicodeEvent(char16_t, bool) override {}
 };
 
 NullKeyInjector gNullInjector;

@@ -1,6 +1,6 @@
 #pragma once
-// The three platform operations of keystroke injection. Windows: keybd_event,
-// VkKeyScanA and GetKeyState(VK_CAPITAL); tests: a fake with a US layout that
+// The platform operations of keystroke injection. Windows: keybd_event,
+// VkKeyScanA, GetKeyState(VK_CAPITAL) and SendInput; tests: a fake with a US layout that
 // records every event.
 #include <cstdint>
 
@@ -16,6 +16,10 @@ class IKeyInjector {
   virtual int16_t VkKeyScan(char c) = 0;
   // Caps Lock toggled on (bit 0 of GetKeyState(VK_CAPITAL)).
   virtual bool CapsLockOn() = 0;
+  // One synthetic key event that types the UTF-16 unit itself, whatever the
+  // layout (SendInput with KEYEVENTF_UNICODE): for a character the layout
+  // has no key for.
+  virtual void UnicodeEvent(char16_t unit, bool up) = 0;
 };
 
 // The injector in force; the program installs the Windows one at start.

@@ -6,6 +6,7 @@
 #undef MessageBox
 
 #include <memory>
+#include <string>
 
 #include "common/CodePage.h"
 #include "common/MessageSink.h"
@@ -38,6 +39,8 @@ constexpr const char* kMainTitle = "ORVANE KM-27";
 
 // "ORVANE KM-27はすでに起動されています。" and "２重起動はできません" in code
 // page 932: the second copy's message does not come from a language file.
+// It is shown through the wide API, converted from code page 932, so that it
+// reads as written whatever the system's ANSI code page is.
 constexpr char kAlreadyRunningText[] = {
     'O', 'R', 'V', 'A', 'N', 'E', ' ', 'K', 'M', '-', '2', '7',
     '\x82', '\xCD', '\x82', '\xB7', '\x82', '\xC5', '\x82', '\xC9', '\x8B', '\x4E', '\x93', '\xAE',
@@ -75,7 +78,14 @@ void ShowAlreadyRunning() {
   // is made.
   HWND application = CreateWindowExA(0, "STATIC", km27::TfrmMain::kApplicationTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
                                      nullptr, GetModuleHandleA(nullptr), nullptr);
-  MessageBoxA(application, kAlreadyRunningText, kAlreadyRunningCaption, MB_OK);
+  const std::wstring text = km27::WideFromCodePage(932, kAlreadyRunningText);
+  const std::wstring caption = km27::WideFromCodePage(932, kAlreadyRunningCaption);
+  if (!text.empty() && !caption.empty()) {
+    MessageBoxW(application, text.c_str(), caption.c_str(), MB_OK);
+  } else {
+    // A Windows without code page 932 shows the bytes as they are.
+    MessageBoxA(application, kAlreadyRunningText, kAlreadyRunningCaption, MB_OK);
+  }
   if (application) DestroyWindow(application);
   // The first copy's main window is only brought forward, not shown.
   if (HWND first = FindWindowA(kMainClass, kMainTitle)) SetForegroundWindow(first);

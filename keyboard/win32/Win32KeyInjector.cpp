@@ -17,6 +17,14 @@ int16_t Win32KeyInjector::VkKeyScan(char c) { return static_cast<int16_t>(VkKeyS
 
 bool Win32KeyInjector::CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
 
+void Win32KeyInjector::UnicodeEvent(char16_t unit, bool up) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wScan = unit;
+  input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+  SendInput(1, &input, sizeof input);
+}
+
 void InstallWin32KeyInjector() {
   static Win32KeyInjector injector;
   SetKeyInjector(&injector);

@@ -1,6 +1,7 @@
 #pragma once
-// Key injection through user32: keybd_event, VkKeyScanA and the Caps Lock
-// toggle of GetKeyState. Events reach whichever window has the focus.
+// Key injection through user32: keybd_event, VkKeyScanA, the Caps Lock
+// toggle of GetKeyState and SendInput's Unicode events. Events reach
+// whichever window has the focus.
 #include "keyboard/KeyInjector.h"
 
 namespace km27 {
@@ -10,6 +11,7 @@ class Win32KeyInjector final : public IKeyInjector {
   void KeyEvent(uint8_t vk, bool up) override;
   int16_t VkKeyScan(char c) override;
   bool CapsLockOn() override;
+  void UnicodeEvent(char16_t unit, bool up) override;
 };
 
 // Makes the process-wide Windows injector the one in force.

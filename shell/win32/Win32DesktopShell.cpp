@@ -8,8 +8,8 @@
 #include <shlobj.h>
 
 #include <string>
-#include <vector>
 
+#include "common/win32/Win32CodePage.h"
 #include "shell/DesktopShell.h"
 
 namespace km27 {
@@ -56,10 +56,7 @@ class Win32Link : public IShortcutLink {
     link_.get()->SetPath(target.c_str());
   }
   void Save(const std::string& path) override {
-    int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> wide(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
-    file_.get()->Save(wide.data(), FALSE);
+    file_.get()->Save(WideFromCodePage(CP_ACP, path).c_str(), FALSE);
   }
 
  private:

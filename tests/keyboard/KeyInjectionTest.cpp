@@ -14,7 +14,10 @@ namespace {
 
 class KeyInjectionTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetKeyState(); }
+  void SetUp() override {
+    ResetKeyState();
+    TakeCharsTypedAsUnicode();
+  }
   void TearDown() override { ResetKeyState(); }
   std::string Typed(const ByteString& text) {
     fake.Clear();
@@ -60,10 +63,19 @@ TEST_F(KeyInjectionTest, ControlCharactersTypeTheirKeys) {
   EXPECT_EQ(Typed("\x10\x11\x12\x1B"), "+PAGEUP -PAGEUP +PAGEDOWN -PAGEDOWN +INSERT -INSERT +ESC -ESC");
 }
 
-TEST_F(KeyInjectionTest, CharactersWithoutAKeyTypeNothing) {
+TEST_F(KeyInjectionTest, BytesThatAreNoCharactersTypeNothing) {
   EXPECT_EQ(Typed(std::string("\x00\x13\x7F\x80\xA1\xE9\xFF", 7)), "");
-  // A character the layout has no key for is skipped, its neighbours are not.
   EXPECT_EQ(Typed("a\xB1" "b"), "+A -A +B -B");
+  EXPECT_EQ(TakeCharsTypedAsUnicode(), "");
+}
+
+// "(" is U+0028 and ")" U+0029: a layout without them still gets them.
+TEST_F(KeyInjectionTest, ACharacterTheLayoutLacksIsTypedAsItselfAndNoted) {
+  fake.RemoveKeys("()");
+  EXPECT_EQ(Typed("f(x)"), "+F -F +U+0028 -U+0028 +X -X +U+0029 -U+0029");
+  EXPECT_EQ(fake.TypedText(), "f(x)");
+  EXPECT_EQ(TakeCharsTypedAsUnicode(), "()");
+  EXPECT_EQ(TakeCharsTypedAsUnicode(), "");
 }
 
 TEST_F(KeyInjectionTest, EditingKeysReplayLikeTheRealControl) {
@@ -75,8 +87,10 @@ TEST_F(KeyInjectionTest, EditingKeysReplayLikeTheRealControl) {
 TEST_F(KeyInjectionTest, KanaModeSwitchesAndShiftsPrintableCharacters) {
   EXPECT_EQ(Typed("\x0E"), "+CTRL +SHIFT +KANA -KANA -SHIFT -CTRL");
   EXPECT_TRUE(KeyState.KanaMode);
-  // "1" is now the kana 0xB1, which a US layout cannot type; a space stays.
-  EXPECT_EQ(Typed("1 "), "+SPACE -SPACE");
+  // "1" is now the kana 0xB1 (U+FF71 in code page 932), which a US layout
+  // has no key for; a space stays.
+  EXPECT_EQ(Typed("1 "), "+U+FF71 -U+FF71 +SPACE -SPACE");
+  EXPECT_EQ(TakeCharsTypedAsUnicode(), "\xB1");
   EXPECT_TRUE(KeyState.KanaMode);  // persists across texts
   EXPECT_EQ(Typed("\x0F"), "+CTRL +SHIFT +KANA -KANA -SHIFT -CTRL");
   EXPECT_FALSE(KeyState.KanaMode);
@@ -95,6 +109,7 @@ class RecordingLayout final : public IKeyInjector {
     return UsLayoutVkKeyScan(c);
   }
   bool CapsLockOn() override { return false; }
+  void UnicodeEvent(char16_t unit, bool up) override { events.push_back({kVkPacket, up, unit}); }
   std::vector<RecordedKeyEvent> events;
   std::vector<unsigned char> asked;
 };
@@ -169,6 +184,7 @@ class NoParenthesesLayout : public IKeyInjector {
   void KeyEvent(uint8_t, bool) override {}
   int16_t VkKeyScan(char c) override { return c == '(' || c == ')' ? -1 : UsLayoutVkKeyScan(c); }
   bool CapsLockOn() override { return false; }
+  void UnicodeEvent(char16_t, bool) override {}
 };
 
 TEST(CharacterTable, ACharacterTheLayoutCannotTypeShowsNoKey) {

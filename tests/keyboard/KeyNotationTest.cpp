@@ -178,9 +178,10 @@ TEST_F(TypeKeyStringTest, ChordKeysAreReleasedAsTheyWerePressed) {
   // Caps Lock switched inside the chord: "a" still comes up without Shift.
   EXPECT_EQ(Events("(a[CAPS]b)"), "+A +CAPS +SHIFT +B -B -SHIFT -CAPS -A");
   fake.SetCapsLock(false);
-  // Kana switched on after "1" was pressed: "1" is still released.
+  // Kana switched on after "1" was pressed: "1" is still released. The kana
+  // "2" (0xB2, U+FF72) has no key on a US layout and goes as a Unicode event.
   EXPECT_EQ(Events("(1\x0E" "2)"),
-            "+1 +CTRL +SHIFT +KANA -KANA -SHIFT -CTRL -1");
+            "+1 +CTRL +SHIFT +KANA +U+FF72 -U+FF72 -KANA -SHIFT -CTRL -1");
   EXPECT_TRUE(KeyState.KanaMode);
 }
 

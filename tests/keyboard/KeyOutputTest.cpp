@@ -139,7 +139,7 @@ TEST_F(SendKeyDataTest, KanaModeIsClosedAfterEachSlot) {
   fake.Clear();
   SendKeyData();
   EXPECT_EQ(fake.Describe(),
-            "+SHIFT +A -A -SHIFT +CTRL +SHIFT +KANA -KANA -SHIFT -CTRL "
+            "+SHIFT +A -A -SHIFT +CTRL +SHIFT +KANA -KANA -SHIFT -CTRL +U+FF71 -U+FF71 "
             "+CTRL +SHIFT +KANA -KANA -SHIFT -CTRL +2 -2");
   EXPECT_FALSE(KeyState.KanaMode);
   // Data that close kana mode themselves get no extra SI.

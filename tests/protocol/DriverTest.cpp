@@ -68,6 +68,17 @@ TEST_F(DriverTest, ProgramInFrontThatRefusesKeysIsTold) {
   EXPECT_EQ(front.asked, 2);
 }
 
+// A character the keyboard layout has no key for is typed all the same, and
+// the monitor says which.
+TEST_F(DriverTest, CharactersWithoutAKeyArriveAndTheMonitorSaysSo) {
+  keys.RemoveKeys("()");
+  comm->Show();
+  DecodeRead("0f(x)");
+  tk.Advance(10);
+  EXPECT_EQ(keys.TypedText(), "<f(x)\t\r\n");
+  EXPECT_NE(comm->memMonitor->Lines().back().find("\"()\""), std::string::npos);
+}
+
 TEST_F(DriverTest, ReadIsTypedOnceAfterTenMs) {
   DecodeRead("0abc\x1F" "0123456");
   tk.Advance(9);

@@ -105,6 +105,13 @@ std::string Replay(const std::vector<RecordedKeyEvent>& events, bool capsAtStart
       continue;
     }
     if (e.up) continue;
+    if (e.unicode != 0) {
+      // The character itself: ASCII, or a half-width katakana as its code page 932 byte.
+      if (ctrl == 0 && alt == 0 && e.unicode < 0x7F) edit.Insert(std::string(1, static_cast<char>(e.unicode)));
+      if (ctrl == 0 && alt == 0 && e.unicode >= 0xFF61 && e.unicode <= 0xFF9F)
+        edit.Insert(std::string(1, static_cast<char>(0xA1 + (e.unicode - 0xFF61))));
+      continue;
+    }
     if (e.vk == kCaps) {
       caps = !caps;
       continue;
@@ -208,6 +215,12 @@ std::string DescribeKeyEvents(const std::vector<RecordedKeyEvent>& events) {
   for (const RecordedKeyEvent& e : events) {
     if (!out.empty()) out += ' ';
     out += e.up ? '-' : '+';
+    if (e.unicode != 0) {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(e.unicode));
+      out += buf;
+      continue;
+    }
     out += KeyEventName(e.vk);
   }
   return out;
@@ -231,7 +244,11 @@ void FakeKeyInjector::KeyEvent(uint8_t vk, bool up) {
   if (vk == kCaps && !up) capsLock_ = !capsLock_;
 }
 
-int16_t FakeKeyInjector::VkKeyScan(char c) { return UsLayoutVkKeyScan(c); }
+int16_t FakeKeyInjector::VkKeyScan(char c) {
+  return keyless_.find(c) != std::string::npos ? int16_t{-1} : UsLayoutVkKeyScan(c);
+}
+
+void FakeKeyInjector::UnicodeEvent(char16_t unit, bool up) { events_.push_back({kVkPacket, up, unit}); }
 
 bool FakeKeyInjector::CapsLockOn() { return capsLock_; }
 

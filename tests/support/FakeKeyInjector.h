@@ -15,9 +15,13 @@
 
 namespace km27 {
 
+// A Unicode key event is recorded as Windows reports it: VK_PACKET with the
+// character.
+inline constexpr uint8_t kVkPacket = 0xE7;
 struct RecordedKeyEvent {
   uint8_t vk = 0;
   bool up = false;
+  char16_t unicode = 0;
   bool operator==(const RecordedKeyEvent&) const = default;
 };
 
@@ -25,7 +29,8 @@ struct RecordedKeyEvent {
 // is needed), every other byte answers -1 (no key), kana included.
 int16_t UsLayoutVkKeyScan(char c);
 
-// "A", "7", "SHIFT", "ENTER", "F10", ... or "0xBA" for keys without a short name.
+// "A", "7", "SHIFT", "ENTER", "F10", ... or "0xBA" for keys without a short name;
+// a Unicode event as "U+0028".
 std::string KeyEventName(uint8_t vk);
 // "+SHIFT +A -A -SHIFT": "+" key down, "-" key up, separated by one space.
 std::string DescribeKeyEvents(const std::vector<RecordedKeyEvent>& events);
@@ -53,6 +58,10 @@ class FakeKeyInjector final : public IKeyInjector {
   void KeyEvent(uint8_t vk, bool up) override;
   int16_t VkKeyScan(char c) override;
   bool CapsLockOn() override;
+  void UnicodeEvent(char16_t unit, bool up) override;
+
+  // Takes the keys of these characters off the layout (VkKeyScan answers -1).
+  void RemoveKeys(const std::string& chars) { keyless_ += chars; }
 
   // Sets the toggle state as if the user had switched Caps Lock.
   void SetCapsLock(bool on);
@@ -73,6 +82,7 @@ class FakeKeyInjector final : public IKeyInjector {
   // Caps Lock changes made by SetCapsLock: (number of events before, state).
   std::vector<std::pair<size_t, bool>> capsChanges_;
   bool capsAtStart_;
+  std::string keyless_;
 };
 
 }  // namespace km27

@@ -13,6 +13,7 @@
 //                                                  child) have that class
 //   winctl box <caption|*> <timeout ms>            waits for a message box; prints its
 //                                                  caption, then the texts of its controls
+//   winctl box-utf8 <caption|*> <timeout ms>       the same, the texts as UTF-8 (as shown)
 //   winctl boxok <caption|*>                       presses the message box's OK button
 //   winctl foreground                              prints class<TAB>title of the foreground window
 //   winctl click <class> <title|*> <text>           presses the window's button with that text
@@ -57,7 +58,18 @@ std::string ClassOf(HWND w) {
   return buf;
 }
 
+// Texts read as UTF-16 and printed as UTF-8 (box-utf8): what the user sees,
+// whatever the ANSI code page.
+bool gUtf8 = false;
+
 std::string TextOf(HWND w) {
+  if (gUtf8) {
+    wchar_t wide[4096] = {};
+    SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 2000, nullptr);
+    char utf8[4096 * 3] = {};
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+    return utf8;
+  }
   char buf[4096] = {};
   // WM_GETTEXT reaches controls of other processes too.
   SendMessageTimeoutA(w, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
@@ -257,7 +269,8 @@ int main(int argc, char** argv) {
     std::printf("%d\n", c.count);
     return 0;
   }
-  if (std::strcmp(cmd, "box") == 0) {
+  gUtf8 = std::strcmp(cmd, "box-utf8") == 0;
+  if (std::strcmp(cmd, "box") == 0 || gUtf8) {
     // Here the second word is the caption.
     if (argc < 4) return Usage();
     DWORD limit = static_cast<DWORD>(std::atol(argv[3]));

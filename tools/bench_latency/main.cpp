@@ -51,6 +51,7 @@ class TimingInjector : public km27::IKeyInjector {
     return -1;
   }
   bool CapsLockOn() override { return false; }
+  void UnicodeEvent(char16_t, bool up) override { KeyEvent(0, up); }
   std::optional<Clock::time_point> first;
   int events = 0;
 };

@@ -50,6 +50,7 @@ class FirstKey : public IKeyInjector {
   }
   int16_t VkKeyScan(char c) override { return static_cast<int16_t>(static_cast<unsigned char>(c)); }
   bool CapsLockOn() override { return false; }
+  void UnicodeEvent(char16_t, bool up) override { KeyEvent(0, up); }
   double first = -1;
 };
 
