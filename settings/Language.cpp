@@ -7,6 +7,7 @@
 #include "settings/FileSystem.h"
 #include "settings/IniFile.h"
 #include "settings/Messages.h"
+#include "ui/Application.h"
 #include "ui/Form.h"
 
 namespace km27 {
@@ -162,7 +163,12 @@ void LoadLanguage(int index) {
   if (file.empty()) return;
   IniFile ini;
   try {
-    ini = IniFile(Files().ReadWholeFile(LanguagePath(file)));
+    ini = ReadIniFile(LanguagePath(file));
+  } catch (const FileEncodingError& e) {
+    // The user saved it in the wrong encoding and can put it right.
+    if (ui::IApplication* app = ui::AppOrNull())
+      app->MessageBox(e.what(), "", ui::MsgIcon::Warning, ui::MsgButtons::OK);
+    return;
   } catch (const FileError&) {
     // A file that vanished or cannot be read changes nothing.
     return;
@@ -236,8 +242,9 @@ void BuildLanguageList() {
     for (const auto& file : LanguageFiles) {
       ByteString name;
       try {
-        name = IniFile(Files().ReadWholeFile(LanguagePath(file))).ReadString("General", "LanguageName", "");
+        name = ReadIniFile(LanguagePath(file)).ReadString("General", "LanguageName", "");
       } catch (const FileError&) {
+        // Listed without a name; applying it says what is wrong with it.
       }
       combo->AddItem(name);
     }

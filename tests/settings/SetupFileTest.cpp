@@ -336,6 +336,36 @@ TEST_F(SetupFileOnDisk, SaveAndLoadKeepCommentsUnknownKeysAndSections) {
   EXPECT_EQ(dir.Read("KM27.ini"), saved);
 }
 
+TEST_F(SetupFileOnDisk, Utf8FileIsReadWholeAndKeepsItsByteOrderMark) {
+  const std::string original = "\xEF\xBB\xBF[General]\r\nWizardStatus=111\r\nLanguageFile=Japanese.rlf\r\n";
+  dir.Write("KM27.ini", original);
+  LoadSetupFile();
+  EXPECT_EQ(General.WizardStatus, "111");
+  EXPECT_EQ(General.LanguageFile, "Japanese.rlf");
+  SaveSetupFile();
+  const std::string saved = dir.Read("KM27.ini");
+  EXPECT_EQ(saved.find(original), 0u);
+  EXPECT_EQ(saved.find("[General]", 4), std::string::npos);
+}
+
+TEST_F(SetupFileOnDisk, Utf16FileIsNamedAndNeverWrittenInto) {
+  for (const std::string bom : {"\xFF\xFE", "\xFE\xFF"}) {
+    const std::string original = bom + std::string("[\0G\0]\0", 6);
+    dir.Write("KM27.ini", original);
+    boxes.boxes.clear();
+    LoadSetupFile();
+    SaveSetupFile();
+    EXPECT_EQ(dir.Read("KM27.ini"), original);
+    ASSERT_EQ(boxes.boxes.size(), 2u);  // no "Save setup data"
+    for (const auto& box : boxes.boxes) {
+      EXPECT_EQ(box.icon, ui::MsgIcon::Warning);
+      EXPECT_NE(box.text.find(dir.Path("KM27.ini")), std::string::npos) << box.text;
+      EXPECT_NE(box.text.find("UTF-16"), std::string::npos) << box.text;
+      EXPECT_NE(box.text.find("ANSI or UTF-8"), std::string::npos) << box.text;
+    }
+  }
+}
+
 TEST_F(SetupFileOnDisk, SaveInterruptedBeforeTheRenameLeavesTheOldFile) {
   const std::string original = "[General]\r\nAutoStart=0\r\n; note\r\n";
   dir.Write("KM27.ini", original);
