@@ -58,12 +58,17 @@ T* Find(ui::Form* form, const std::string& name) {
   return form ? form->Find<T>(name) : nullptr;
 }
 
-// Items of a radio group, replaced only when the section has lines.
+// Items of a radio group, replaced only when the section has lines. The
+// windows take an item by its place, so places the file leaves out keep the
+// built-in text: a missing "Other" would leave a stored key without an item.
 void ApplyItems(const IniFile& ini, const std::string& section, ui::Form* form, const std::string& name) {
   auto* group = Find<ui::RadioGroup>(form, name);
   if (!group) return;
   auto values = ListValues(ini, section);
-  if (!values.empty()) group->SetItems(values);
+  if (values.empty()) return;
+  if (group->BuiltInItems.empty()) group->BuiltInItems = group->Items();
+  for (size_t i = values.size(); i < group->BuiltInItems.size(); ++i) values.push_back(group->BuiltInItems[i]);
+  group->SetItems(values);
 }
 
 // Column i takes line i; columns without a line keep their titles.

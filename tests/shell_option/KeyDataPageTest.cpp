@@ -3,6 +3,7 @@
 // by Add, Update, Delete and Clear, the questions about a pending block edit,
 // the key code button and the read data dialog's host, load and store.
 #include "keyboard/BlockRows.h"
+#include "settings/Language.h"
 #include "settings/Messages.h"
 #include "settings/SetupFile.h"
 #include "shell/option/BlockEditor.h"
@@ -10,6 +11,7 @@
 #include "shell/option/KeyCodePanel.h"
 #include "shell/option/KeyDataFormat.h"
 #include "shell/option/KeyDataPicture.h"
+#include "tests/settings/SettingsTestSupport.h"
 #include "tests/shell_option/OptionFixture.h"
 
 namespace km27::test {
@@ -127,6 +129,29 @@ TEST_F(KeyDataPageTest, FormatLoadsRadioItemsAndStoresWhatIsChosen) {
   EXPECT_EQ(KeyData.TrackSeparator, "[TAB]");
   EXPECT_EQ(KeyData.Terminator, "([CTRL]v)");
   EXPECT_EQ(saves, 1);
+}
+
+TEST_F(KeyDataPageTest, ShortItemListsOfALanguageFileKeepTheStoredKeys) {
+  TempDir dir;
+  TestFileSystem fs(dir);
+  dir.Write("Kurz.rlf", "[Option.rdgHeader]\nKeine\nEingabe\n");
+  LanguageFiles = {"Kurz.rlf"};
+  SetLanguageForms({nullptr, nullptr, &Opt()});
+  LoadLanguage(0);
+  SetLanguageForms({});
+  LanguageFiles.clear();
+  KeyData.Header = "/";
+  KeyData.Terminator = "[TAB]";
+  ShowOption();
+  EXPECT_EQ(Page().Format().rdgTerminator->Items(),
+            (std::vector<std::string>{"Keine", "Eingabe", "TAB Key", "Other"}));
+  FakeToolkit::Click(Opt(), "btnCancel");
+  EXPECT_TRUE(tk.boxes.empty());  // nothing changed
+  ShowOption();
+  Page().Format().rdgHeader->SetItemIndex(-1);
+  FakeToolkit::Click(Opt(), "btnOK");
+  EXPECT_EQ(KeyData.Header, "/");
+  EXPECT_EQ(KeyData.Terminator, "[TAB]");
 }
 
 // ---- the block editor ----
