@@ -446,6 +446,14 @@ TEST_F(KeyDataPageTest, SettingsFileRoundTripsThroughThePage) {
   EXPECT_EQ(saved.Text().substr(saved.Text().find("[CardData]"), keyData.size()), keyData);
 }
 
+TEST_F(KeyDataPageTest, AllDataBlocksWithoutARangeAskNothingOnClose) {
+  LoadSettings(IniFile("[KeyData]\r\nBlockNum=2\r\n[BlockData:1]\r\nAllData=1\r\nStart=7\r\nDigit=9\r\n"));
+  ShowBlocks();
+  FakeToolkit::Click(Opt(), "btnCancel");
+  EXPECT_FALSE(Opt().Showing());
+  EXPECT_TRUE(tk.boxes.empty());
+}
+
 // ---- key code button, read data dialog, layout ----
 
 TEST_F(KeyDataPageTest, KeyCodeButtonShowsBesideTheBoxAndComposesItsText) {
