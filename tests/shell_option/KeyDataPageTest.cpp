@@ -141,7 +141,6 @@ TEST_F(KeyDataPageTest, ShortItemListsOfALanguageFileKeepTheStoredKeys) {
   SetLanguageForms({});
   LanguageFiles.clear();
   KeyData.Header = "/";
-  KeyData.Terminator = "[TAB]";
   ShowOption();
   EXPECT_EQ(Page().Format().rdgTerminator->Items(),
             (std::vector<std::string>{"Keine", "Eingabe", "TAB Key", "Other"}));
@@ -151,7 +150,6 @@ TEST_F(KeyDataPageTest, ShortItemListsOfALanguageFileKeepTheStoredKeys) {
   Page().Format().rdgHeader->SetItemIndex(-1);
   FakeToolkit::Click(Opt(), "btnOK");
   EXPECT_EQ(KeyData.Header, "/");
-  EXPECT_EQ(KeyData.Terminator, "[TAB]");
 }
 
 // ---- the block editor ----
