@@ -4,8 +4,20 @@
 
 namespace km27 {
 
+namespace {
+
+const ByteString kUtf8Bom = "\xEF\xBB\xBF";
+
+bool StartsWith(const ByteString& text, const ByteString& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+}  // namespace
+
 IniFile::IniFile(const ByteString& content) {
   size_t start = 0;
+  if (StartsWith(content, kUtf8Bom)) {
+    bom_ = kUtf8Bom;
+    start = bom_.size();
+  }
   const size_t n = content.size();
   bool eolKnown = false;
   while (start < n) {
@@ -154,8 +166,8 @@ void IniFile::WriteFlag(const std::string& section, const std::string& key, bool
 }
 
 ByteString IniFile::Text() const {
-  ByteString out;
-  size_t total = 0;
+  ByteString out = bom_;
+  size_t total = bom_.size();
   for (const auto& l : lines_) total += l.text.size() + l.eol.size();
   out.reserve(total);
   for (const auto& l : lines_) {
@@ -163,6 +175,17 @@ ByteString IniFile::Text() const {
     out += l.eol;
   }
   return out;
+}
+
+IniFile ReadIniFile(const std::string& path) {
+  ByteString content = Files().ReadWholeFile(path);
+  const char* order = StartsWith(content, "\xFF\xFE")   ? "little endian"
+                      : StartsWith(content, "\xFE\xFF") ? "big endian"
+                                                        : nullptr;
+  if (order)
+    throw FileEncodingError("Cannot read " + path + ": the file is saved as UTF-16 (" + order +
+                            "). Save it as ANSI or UTF-8.");
+  return IniFile(content);
 }
 
 }  // namespace km27

@@ -12,6 +12,11 @@
 // Writing changes only the line of the key (or adds one line, or a section at
 // the end); every other line keeps its bytes and its own line ending, and new
 // lines take the line ending the file already uses.
+//
+// A UTF-8 byte-order mark (what Notepad puts at the start of a file saved as
+// UTF-8) is not part of the first line, so the first section is found; it is
+// written back as it was. A UTF-16 file is refused (ReadIniFile): its bytes
+// are no 8-bit text, and 8-bit lines written into it would destroy it.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,8 +24,16 @@
 #include <vector>
 
 #include "common/ByteString.h"
+#include "settings/FileSystem.h"
 
 namespace km27 {
+
+// A settings or language file saved in an encoding the 8-bit reader cannot
+// take; what() names the file and the encoding to save it in.
+class FileEncodingError : public FileError {
+ public:
+  using FileError::FileError;
+};
 
 class IniFile {
  public:
@@ -71,10 +84,15 @@ class IniFile {
   const Entry* FindEntry(const Section& s, const std::string& key) const;
   void InsertLine(size_t at, const ByteString& text);
 
+  ByteString bom_;  // a UTF-8 byte-order mark before the first line, kept for writing
   std::vector<RawLine> lines_;
   ByteString newline_ = "\r\n";
   std::vector<Section> sections_;
   std::unordered_map<ByteString, size_t> byName_;  // upper-case name -> sections_ index
 };
+
+// The file at `path` as an IniFile. Throws FileError when it cannot be read,
+// FileEncodingError when it is saved in UTF-16 (either byte order).
+IniFile ReadIniFile(const std::string& path);
 
 }  // namespace km27

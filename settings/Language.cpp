@@ -7,6 +7,7 @@
 #include "settings/FileSystem.h"
 #include "settings/IniFile.h"
 #include "settings/Messages.h"
+#include "ui/Application.h"
 #include "ui/Form.h"
 
 namespace km27 {
@@ -57,12 +58,17 @@ T* Find(ui::Form* form, const std::string& name) {
   return form ? form->Find<T>(name) : nullptr;
 }
 
-// Items of a radio group, replaced only when the section has lines.
+// Items of a radio group, replaced only when the section has lines. The
+// windows take an item by its place, so places the file leaves out keep the
+// built-in text: a missing "Other" would leave a stored key without an item.
 void ApplyItems(const IniFile& ini, const std::string& section, ui::Form* form, const std::string& name) {
   auto* group = Find<ui::RadioGroup>(form, name);
   if (!group) return;
   auto values = ListValues(ini, section);
-  if (!values.empty()) group->SetItems(values);
+  if (values.empty()) return;
+  if (group->BuiltInItems.empty()) group->BuiltInItems = group->Items();
+  for (size_t i = values.size(); i < group->BuiltInItems.size(); ++i) values.push_back(group->BuiltInItems[i]);
+  group->SetItems(values);
 }
 
 // Column i takes line i; columns without a line keep their titles.
@@ -162,7 +168,12 @@ void LoadLanguage(int index) {
   if (file.empty()) return;
   IniFile ini;
   try {
-    ini = IniFile(Files().ReadWholeFile(LanguagePath(file)));
+    ini = ReadIniFile(LanguagePath(file));
+  } catch (const FileEncodingError& e) {
+    // The user saved it in the wrong encoding and can put it right.
+    if (ui::IApplication* app = ui::AppOrNull())
+      app->MessageBox(e.what(), "", ui::MsgIcon::Warning, ui::MsgButtons::OK);
+    return;
   } catch (const FileError&) {
     // A file that vanished or cannot be read changes nothing.
     return;
@@ -236,8 +247,9 @@ void BuildLanguageList() {
     for (const auto& file : LanguageFiles) {
       ByteString name;
       try {
-        name = IniFile(Files().ReadWholeFile(LanguagePath(file))).ReadString("General", "LanguageName", "");
+        name = ReadIniFile(LanguagePath(file)).ReadString("General", "LanguageName", "");
       } catch (const FileError&) {
+        // Listed without a name; applying it says what is wrong with it.
       }
       combo->AddItem(name);
     }

@@ -172,7 +172,7 @@ void LoadSetupFile() {
     return;
   }
   try {
-    LoadSettings(IniFile(Files().ReadWholeFile(setup)));
+    LoadSettings(ReadIniFile(setup));
   } catch (const FileError& e) {
     TellFileError(e);
   }
@@ -187,7 +187,8 @@ void SaveSetupFile() {
   try {
     // The same file that writing key by key gives, put in place at once so
     // that a failure half-way can never leave a half-written settings file.
-    IniFile ini(Files().ReadWholeFile(setup));
+    // A file that cannot be read as 8-bit text is never written into.
+    IniFile ini = ReadIniFile(setup);
     SaveSettings(ini);
     Files().WriteFileAtomic(setup, ini.Text());
   } catch (const FileError& e) {

@@ -20,7 +20,8 @@ class Timer;
 
 enum class MsgIcon { None, Information, Confirmation, Warning };
 enum class MsgButtons { OK, OKCancel, YesNoCancel };
-enum class MsgResult { OK, Cancel, Yes, No };
+// None: the box gave no button (it could not be shown, or the system ended it).
+enum class MsgResult { None, OK, Cancel, Yes, No };
 
 class IFormPeer;
 
@@ -28,9 +29,10 @@ class IApplication {
  public:
   virtual ~IApplication() = default;
 
-  // Modal message box; returns the button the user chose.
-  virtual MsgResult MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
-                               MsgButtons buttons) = 0;
+  // Modal message box; returns the button the user chose. A box that gave no
+  // button counts as the answer that changes nothing: Cancel where the box
+  // has it, else OK. So no question goes ahead that the user did not answer.
+  MsgResult MessageBox(const std::string& text, const std::string& caption, MsgIcon icon, MsgButtons buttons);
 
   // Handles every pending message (arrivals from the serial port, timers,
   // user input) and returns. What WaitResponse pumps while it waits.
@@ -70,6 +72,11 @@ class IApplication {
   // by worker threads (the POSIX serial port's receive thread) to hand an
   // event over synchronously; fn runs inside ProcessMessages or the main loop.
   virtual void SendSync(std::function<void()> fn) = 0;
+
+ protected:
+  // The platform's box: the button chosen, or None.
+  virtual MsgResult ShowMessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                                   MsgButtons buttons) = 0;
 };
 
 // The toolkit in force. Must be installed before any form is created.

@@ -325,6 +325,9 @@ class RadioGroup : public ItemsControl {
   RadioGroup(Form* owner, std::string name, Control* parent = nullptr)
       : ItemsControl(owner, Kind::RadioGroup, std::move(name), parent) {}
   int Columns = 1;
+  // The items the group was built with, kept by the language loader when a
+  // file first replaces them: a file that lists fewer takes the rest from here.
+  std::vector<std::string> BuiltInItems;
 };
 
 class GroupBox : public Control {

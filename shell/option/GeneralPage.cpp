@@ -1,6 +1,7 @@
 #include "shell/option/GeneralPage.h"
 
 #include "settings/Define.h"
+#include "settings/Language.h"
 #include "shell/option/Option.h"
 
 namespace km27 {
@@ -43,9 +44,8 @@ TGeneralPage::TGeneralPage(TfrmOption& form, ui::TabSheet& sheet) : TOptionPage(
 void TGeneralPage::Load() { rdgAutoStartMode->SetItemIndex(General.AutoStart ? 1 : 0); }
 
 void TGeneralPage::Store(TOptionSettings& into) {
-  // The language list may be empty (no language file beside the program):
-  // then the setting stays as it is.
-  if (cboLanguage->ItemIndex() >= 0) into.LanguageFile = cboLanguage->Text() + ".rlf";
+  // The language is not stored here: it changes when the user picks one
+  // (cboLanguageChange), and a box left alone keeps the file configured.
   // No item chosen leaves the start mode as it was.
   if (rdgAutoStartMode->ItemIndex() >= 0) into.AutoStart = rdgAutoStartMode->ItemIndex() == 1;
 }
@@ -53,9 +53,11 @@ void TGeneralPage::Store(TOptionSettings& into) {
 void TGeneralPage::cboLanguageChange() {
   const int index = cboLanguage->ItemIndex();
   if (index < 0) return;
-  const std::string name = cboLanguage->Text();
   if (form_.Links().LoadLanguage) form_.Links().LoadLanguage(index);
-  General.LanguageFile = name + ".rlf";
+  // The entry's own file name: a display name need not be its file's name
+  // ("German" in Deutsch.rlf), and the next start looks for the file.
+  const auto entry = static_cast<size_t>(index);
+  if (entry < LanguageFiles.size()) General.LanguageFile = LanguageFiles[entry];
 }
 
 void TGeneralPage::btnDefaultClick() {

@@ -86,9 +86,15 @@ void TKeyDataFormat::Load(const TKeyFormat& keys) {
 }
 
 void TKeyDataFormat::Store(TKeyFormat& keys) const {
-  keys.Header = KeyChoiceText(rdgHeader->ItemIndex(), edtHeader->Text());
-  keys.TrackSeparator = KeyChoiceText(rdgTrackSeparator->ItemIndex(), edtTrackSeparator->Text());
-  keys.Terminator = KeyChoiceText(rdgTerminator->ItemIndex(), edtTerminator->Text());
+  auto store = [](const ui::RadioGroup& group, const ui::Edit& edit, std::string& stored) {
+    // No item chosen, or an item past the four this page knows (a language
+    // file may list more): the stored key is not the user's to lose.
+    const int index = group.ItemIndex();
+    if (index >= 0 && index <= 3) stored = KeyChoiceText(index, edit.Text());
+  };
+  store(*rdgHeader, *edtHeader, keys.Header);
+  store(*rdgTrackSeparator, *edtTrackSeparator, keys.TrackSeparator);
+  store(*rdgTerminator, *edtTerminator, keys.Terminator);
 }
 
 void TKeyDataFormat::RadioClick(ui::RadioGroup& group, ui::Edit& edit) {

@@ -15,8 +15,8 @@ namespace km27 {
 // when, without one leading "[" and one trailing "]", it names the Enter key
 // (names compared without regard to case), 2 for the Tab key, else 3.
 int KeyChoiceIndex(const std::string& stored);
-// The text stored for a radio item: "" for 0 (and for none chosen), "[ENTER]"
-// for 1, "[TAB]" for 2, the edit box's text as it stands for 3.
+// The text stored for a radio item: "" for 0, "[ENTER]" for 1, "[TAB]" for
+// 2, the edit box's text as it stands for 3.
 std::string KeyChoiceText(int index, const std::string& other);
 
 class TKeyDataFormat {
@@ -36,6 +36,7 @@ class TKeyDataFormat {
   ui::Panel* pnlTerminatorMark;
 
   void Load(const TKeyFormat& keys);
+  // A group with no item chosen leaves its key in `keys` as it is.
   void Store(TKeyFormat& keys) const;
   // With one track there is no separator: its row goes and the terminator's
   // row moves up into its place.

@@ -31,9 +31,13 @@ void TOptionSettings::ApplyToCurrent() const {
 
 namespace {
 
+// An all-data block uses no range: the page stores its start and digit as 1,
+// while a file may hold anything there (the loader gives 0 for a block
+// section that is missing), and that is no edit of the user's.
 bool SameBlock(const TBlockData& a, const TBlockData& b) {
-  return a.Track == b.Track && a.AllData == b.AllData && a.Start == b.Start && a.Digit == b.Digit &&
-         a.BlockHeader == b.BlockHeader && a.BlockFooter == b.BlockFooter;
+  const bool sameRange = a.AllData || (a.Start == b.Start && a.Digit == b.Digit);
+  return a.Track == b.Track && a.AllData == b.AllData && sameRange && a.BlockHeader == b.BlockHeader &&
+         a.BlockFooter == b.BlockFooter;
 }
 
 // CheckHWND is left out: the page always matches the handle and offers no

@@ -167,7 +167,8 @@ TEST_F(LanguageTest, EverySectionReachesItsOwnWindowAndProperty) {
   }
   // The room for the colour mark comes after the group box texts.
   EXPECT_EQ(forms.Get<ui::Control>(forms.option, "grpBlockData").Caption(), "   Blocks");
-  EXPECT_EQ(forms.Get<ui::RadioGroup>(forms.option, "rdgAutoStartMode").Items(), std::vector<std::string>{"At start"});
+  EXPECT_EQ(forms.Get<ui::RadioGroup>(forms.option, "rdgAutoStartMode").Items(),
+            (std::vector<std::string>{"At start", "Manual"}));  // the built-in text where the file is short
   EXPECT_EQ(forms.Get<ui::RadioGroup>(forms.wizard, "rdgAutoStartMode").Items(),
             (std::vector<std::string>{"Auto", "Manual"}));
   EXPECT_EQ(forms.Get<ui::ListView>(forms.option, "lvwEditBlockData").Columns()[0].title, "Nr.");
@@ -291,8 +292,15 @@ TEST_F(LanguageTest, BadFilesApplyWhatTheyCanAndNothingElse) {
   const std::string big(1 << 20, 'x');
   Apply("B.rlf", "[Messages]\ngstrStart=" + big + "\n[Option.rdgHeader]\n" + big + "\n[General]\nFontName=" + big);
   EXPECT_EQ(gstrStart.size(), big.size());
-  EXPECT_EQ(forms.Get<ui::RadioGroup>(forms.option, "rdgTerminator").Items(), std::vector<std::string>{big});
+  EXPECT_EQ(forms.Get<ui::RadioGroup>(forms.option, "rdgTerminator").Items(), (std::vector<std::string>{big, "Text"}));
   EXPECT_EQ(forms.main.GetFont().name, big.substr(0, 31));  // longer face names do not exist
+
+  test::BoxRecorder boxes;
+  Apply("U.rlf", "\xEF\xBB\xBF[Form.Caption]\r\nfrmMain=UTF-8\r\n");
+  Apply("W.rlf", std::string("\xFF\xFE[\0M\0", 6));
+  EXPECT_EQ(forms.main.Caption(), "UTF-8");  // its first section read; nothing of the UTF-16 file
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find(dir.Path("W.rlf")), std::string::npos);
 }
 
 }  // namespace

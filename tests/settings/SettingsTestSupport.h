@@ -25,10 +25,6 @@ class BoxRecorder : public ui::IApplication {
  public:
   BoxRecorder() : previous_(ui::AppOrNull()) { ui::SetApp(this); }
   ~BoxRecorder() override { ui::SetApp(previous_); }
-  ui::MsgResult MessageBox(const std::string& text, const std::string&, ui::MsgIcon icon, ui::MsgButtons) override {
-    boxes.push_back({text, icon});
-    return ui::MsgResult::OK;
-  }
   void ProcessMessages() override {}
   uint32_t TickCount() override { return 0; }
   void TimerChanged(ui::Timer&) override {}
@@ -41,6 +37,13 @@ class BoxRecorder : public ui::IApplication {
   void SendSync(std::function<void()> fn) override { fn(); }
 
   std::vector<BoxCall> boxes;
+
+ protected:
+  ui::MsgResult ShowMessageBox(const std::string& text, const std::string&, ui::MsgIcon icon,
+                               ui::MsgButtons) override {
+    boxes.push_back({text, icon});
+    return ui::MsgResult::OK;
+  }
 
  private:
   ui::IApplication* previous_;

@@ -336,6 +336,26 @@ TEST_F(SetupFileOnDisk, SaveAndLoadKeepCommentsUnknownKeysAndSections) {
   EXPECT_EQ(dir.Read("KM27.ini"), saved);
 }
 
+TEST_F(SetupFileOnDisk, Utf8FileIsReadWholeAndUtf16FileIsNamedAndNeverWrittenInto) {
+  const std::string utf8 = "\xEF\xBB\xBF[General]\r\nWizardStatus=111\r\n";
+  dir.Write("KM27.ini", utf8);
+  LoadSetupFile();
+  SaveSetupFile();
+  EXPECT_EQ(General.WizardStatus, "111");
+  EXPECT_EQ(dir.Read("KM27.ini").find(utf8), 0u);
+  EXPECT_EQ(dir.Read("KM27.ini").rfind("[General]"), 3u);  // no second one
+  for (const std::string& utf16 : {std::string("\xFF\xFE[\0G\0]\0", 8), std::string("\xFE\xFF\0[\0G\0]", 8)}) {
+    dir.Write("KM27.ini", utf16);
+    boxes.boxes.clear();
+    LoadSetupFile();
+    SaveSetupFile();
+    EXPECT_EQ(dir.Read("KM27.ini"), utf16);
+    ASSERT_EQ(boxes.boxes.size(), 2u);  // no "Save setup data"
+    EXPECT_NE(boxes.boxes[1].text.find(dir.Path("KM27.ini")), std::string::npos);
+    EXPECT_NE(boxes.boxes[1].text.find("ANSI or UTF-8"), std::string::npos);
+  }
+}
+
 TEST_F(SetupFileOnDisk, SaveInterruptedBeforeTheRenameLeavesTheOldFile) {
   const std::string original = "[General]\r\nAutoStart=0\r\n; note\r\n";
   dir.Write("KM27.ini", original);

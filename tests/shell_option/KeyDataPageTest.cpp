@@ -3,6 +3,7 @@
 // by Add, Update, Delete and Clear, the questions about a pending block edit,
 // the key code button and the read data dialog's host, load and store.
 #include "keyboard/BlockRows.h"
+#include "settings/Language.h"
 #include "settings/Messages.h"
 #include "settings/SetupFile.h"
 #include "shell/option/BlockEditor.h"
@@ -10,6 +11,7 @@
 #include "shell/option/KeyCodePanel.h"
 #include "shell/option/KeyDataFormat.h"
 #include "shell/option/KeyDataPicture.h"
+#include "tests/settings/SettingsTestSupport.h"
 #include "tests/shell_option/OptionFixture.h"
 
 namespace km27::test {
@@ -127,6 +129,27 @@ TEST_F(KeyDataPageTest, FormatLoadsRadioItemsAndStoresWhatIsChosen) {
   EXPECT_EQ(KeyData.TrackSeparator, "[TAB]");
   EXPECT_EQ(KeyData.Terminator, "([CTRL]v)");
   EXPECT_EQ(saves, 1);
+}
+
+TEST_F(KeyDataPageTest, ShortItemListsOfALanguageFileKeepTheStoredKeys) {
+  TempDir dir;
+  TestFileSystem fs(dir);
+  dir.Write("Kurz.rlf", "[Option.rdgHeader]\nKeine\nEingabe\n");
+  LanguageFiles = {"Kurz.rlf"};
+  SetLanguageForms({nullptr, nullptr, &Opt()});
+  LoadLanguage(0);
+  SetLanguageForms({});
+  LanguageFiles.clear();
+  KeyData.Header = "/";
+  ShowOption();
+  EXPECT_EQ(Page().Format().rdgTerminator->Items(),
+            (std::vector<std::string>{"Keine", "Eingabe", "TAB Key", "Other"}));
+  FakeToolkit::Click(Opt(), "btnCancel");
+  EXPECT_TRUE(tk.boxes.empty());  // nothing changed
+  ShowOption();
+  Page().Format().rdgHeader->SetItemIndex(-1);
+  FakeToolkit::Click(Opt(), "btnOK");
+  EXPECT_EQ(KeyData.Header, "/");
 }
 
 // ---- the block editor ----
@@ -419,6 +442,14 @@ TEST_F(KeyDataPageTest, SettingsFileRoundTripsThroughThePage) {
   IniFile saved(keyData);
   SaveSettings(saved);
   EXPECT_EQ(saved.Text().substr(saved.Text().find("[CardData]"), keyData.size()), keyData);
+}
+
+TEST_F(KeyDataPageTest, AllDataBlocksWithoutARangeAskNothingOnClose) {
+  LoadSettings(IniFile("[KeyData]\r\nBlockNum=2\r\n[BlockData:1]\r\nAllData=1\r\nStart=7\r\nDigit=9\r\n"));
+  ShowBlocks();
+  FakeToolkit::Click(Opt(), "btnCancel");
+  EXPECT_FALSE(Opt().Showing());
+  EXPECT_TRUE(tk.boxes.empty());
 }
 
 // ---- key code button, read data dialog, layout ----

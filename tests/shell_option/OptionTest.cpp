@@ -1,5 +1,6 @@
 // The options dialog's frame and pages: the show sequence with the release
 // mode, page changes from the tool bar, OK, and the close question.
+#include "settings/Language.h"
 #include "settings/Messages.h"
 #include "settings/Version.h"
 #include "tests/shell_option/OptionFixture.h"
@@ -145,15 +146,22 @@ TEST_F(OptionTest, CloseQuestionOnlyForChangedValues) {
 }
 
 TEST_F(OptionTest, LanguageIsAppliedAtOnceAndNeverAsked) {
+  LanguageFiles = {"English.rlf", "Deutsch.rlf"};
+  loaded.LanguageFile = "Deutsch.rlf";
   ShowOption();
-  Opt().GeneralPage().cboLanguage->SetItems({"English", "Japanese"});
-  FakeToolkit::Select(Opt(), "cboLanguage", 1);
-  EXPECT_EQ(languagesLoaded, std::vector<int>{1});
-  EXPECT_EQ(General.LanguageFile, "Japanese.rlf");
+  Opt().GeneralPage().cboLanguage->SetItems({"English", "German"});  // display names
+  Opt().GeneralPage().cboLanguage->SetItemIndex(1);
+  FakeToolkit::Click(Opt(), "btnOK");
+  EXPECT_EQ(General.LanguageFile, "Deutsch.rlf");  // the box was not touched
+  ShowOption();
+  FakeToolkit::Select(Opt(), "cboLanguage", 0);
+  EXPECT_EQ(languagesLoaded, std::vector<int>{0});
+  EXPECT_EQ(General.LanguageFile, "English.rlf");
   FakeToolkit::Click(Opt(), "btnCancel");
   EXPECT_TRUE(tk.boxes.empty());
   EXPECT_FALSE(Opt().Showing());
-  EXPECT_EQ(General.LanguageFile, "Japanese.rlf");
+  EXPECT_EQ(General.LanguageFile, "English.rlf");
+  LanguageFiles.clear();
 }
 
 TEST_F(OptionTest, ClosingTheProgramOrAHiddenDialogAsksNothing) {

@@ -50,8 +50,8 @@ FakeToolkit::~FakeToolkit() {
 
 // ---- IApplication ----
 
-MsgResult FakeToolkit::MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
-                                  MsgButtons buttons) {
+MsgResult FakeToolkit::ShowMessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                                      MsgButtons buttons) {
   const size_t index = boxes.size();
   boxes.push_back({text, caption, icon, buttons, MsgResult::OK});
   if (!boxScripts_.empty()) {

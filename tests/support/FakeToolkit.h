@@ -10,8 +10,10 @@
 //    A timer never fires again while its own OnTimer is still running.
 //  - Recorder: every property change of every form (form name, component name,
 //    property), every show / hide, focus change and popup.
-//  - Message boxes: each one is logged; answers come from a script (a queue);
-//    without one an OK box answers OK and the others their first button. A box
+//  - Message boxes: each one is logged; answers come from a script (a queue,
+//    where MsgResult::None plays a box that gave no button: failed, or ended by
+//    the system); without one an OK box answers OK and the others their first
+//    button. The log holds what the box gave, before the toolkit's rule. A box
 //    is modal but the program around it lives on (timers, the tray menu):
 //    WhileNextBoxUp runs a script while the next box is up.
 //  - Modal loops: RunModal calls the action scripted for that form
@@ -72,8 +74,6 @@ class FakeToolkit : public ui::IApplication {
   FakeToolkit& operator=(const FakeToolkit&) = delete;
 
   // ---- IApplication ----
-  ui::MsgResult MessageBox(const std::string& text, const std::string& caption, ui::MsgIcon icon,
-                           ui::MsgButtons buttons) override;
   void ProcessMessages() override;
   uint32_t TickCount() override;
   void TimerChanged(ui::Timer& timer) override;
@@ -164,6 +164,8 @@ class FakeToolkit : public ui::IApplication {
   static void SetPosition(ui::Form& form, const std::string& name, int position);  // up-down
 
  protected:
+  ui::MsgResult ShowMessageBox(const std::string& text, const std::string& caption, ui::MsgIcon icon,
+                               ui::MsgButtons buttons) override;
   // Fires due timers and scheduled actions up to `target`.
   void RunDue(uint64_t target);
   // The clock has reached t (virtual: moves now_; real time: nothing to do).

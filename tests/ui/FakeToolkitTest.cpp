@@ -148,6 +148,11 @@ TEST(FakeToolkit, MessageBoxesAreLoggedAndAnsweredByScript) {
   EXPECT_EQ(tk.boxes[3].text, "q1");
   EXPECT_EQ(tk.boxes[3].answer, MsgResult::Cancel);
   EXPECT_EQ(tk.boxes[0].icon, MsgIcon::Warning);
+  // A box that gave no button (failed, or ended by the system) goes ahead with nothing.
+  for (int i = 0; i < 3; ++i) tk.QueueAnswer(MsgResult::None);
+  EXPECT_EQ(tk.MessageBox("t", "c", MsgIcon::Warning, MsgButtons::OK), MsgResult::OK);
+  EXPECT_EQ(tk.MessageBox("q3", "c", MsgIcon::Confirmation, MsgButtons::OKCancel), MsgResult::Cancel);
+  EXPECT_EQ(tk.MessageBox("q4", "c", MsgIcon::Confirmation, MsgButtons::YesNoCancel), MsgResult::Cancel);
 }
 
 TEST(FakeToolkit, WhileABoxIsUpTimersAndUserActionsRun) {

@@ -50,8 +50,8 @@ Win32Application::~Win32Application() {
 
 // ---- IApplication ----
 
-MsgResult Win32Application::MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
-                                       MsgButtons buttons) {
+MsgResult Win32Application::ShowMessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                                           MsgButtons buttons) {
   UINT flags = MB_SETFOREGROUND;
   switch (icon) {
     case MsgIcon::Information: flags |= MB_ICONINFORMATION; break;
@@ -71,11 +71,13 @@ MsgResult Win32Application::MessageBox(const std::string& text, const std::strin
     owner = nullptr;
     flags |= MB_TASKMODAL;
   }
+  // 0 when the box could not be made or was ended without a button.
   switch (::MessageBoxA(owner, text.c_str(), caption.c_str(), flags)) {
+    case IDOK: return MsgResult::OK;
     case IDCANCEL: return MsgResult::Cancel;
     case IDYES: return MsgResult::Yes;
     case IDNO: return MsgResult::No;
-    default: return MsgResult::OK;
+    default: return MsgResult::None;
   }
 }
 

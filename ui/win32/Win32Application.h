@@ -35,8 +35,6 @@ class Win32Application : public IApplication {
   Win32Application& operator=(const Win32Application&) = delete;
 
   // ---- IApplication ----
-  MsgResult MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
-                       MsgButtons buttons) override;
   void ProcessMessages() override;
   uint32_t TickCount() override;
   void TimerChanged(Timer& timer) override;
@@ -71,6 +69,10 @@ class Win32Application : public IApplication {
   // Runs fn, showing what it raises in a message box instead of letting it
   // unwind through the system.
   void Guard(const std::function<void()>& fn);
+
+ protected:
+  MsgResult ShowMessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                           MsgButtons buttons) override;
 
  private:
   static LRESULT CALLBACK ServiceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -41,15 +41,17 @@ using test::HoldForScreenshot;
 class ScriptedApp : public ui::Win32Application {
  public:
   ScriptedApp() : ui::Win32Application(GetModuleHandleA(nullptr)) {}
-  ui::MsgResult MessageBox(const std::string& text, const std::string&, ui::MsgIcon, ui::MsgButtons) override {
+  std::deque<ui::MsgResult> answers;
+  std::vector<std::string> boxes;
+
+ protected:
+  ui::MsgResult ShowMessageBox(const std::string& text, const std::string&, ui::MsgIcon, ui::MsgButtons) override {
     boxes.push_back(text);
     if (answers.empty()) return ui::MsgResult::OK;
     ui::MsgResult a = answers.front();
     answers.pop_front();
     return a;
   }
-  std::deque<ui::MsgResult> answers;
-  std::vector<std::string> boxes;
 };
 
 class KeyDataWine : public ::testing::Test {
