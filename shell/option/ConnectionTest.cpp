@@ -44,6 +44,7 @@ void TConnectionTest::Run(const TConnectionTestBox& box) {
   gSPSettingChanged = false;
 
   int remembered = -1;
+  const std::string rememberedText = portBox.Text();
   if (!box.manual) {
     remembered = portBox.ItemIndex();
     ListSerialPortsSelecting(portBox, Serial.Port);
@@ -83,15 +84,26 @@ void TConnectionTest::Run(const TConnectionTestBox& box) {
 
   if (!answered) {
     result = gstrCommCheck_Err;
-    if (!box.manual) portBox.SetItemIndex(remembered >= 0 ? remembered : 0);
+    if (!box.manual) {
+      // What the box showed comes back, also a port that is not present
+      // just now (no entry was selected then).
+      portBox.SetItemIndex(remembered);
+      if (remembered < 0) portBox.SetText(rememberedText);
+    }
   }
   std::string wizardText = result;
   if (gSPSettingChanged) wizardText += "\r\n" + gstrSetSPSetting + gstrWizardReturnSP;
   Show(box, result, wizardText);
   if (!box.manual) SelectComboItem(portBox, portBox.Text());
-  // The port tried last (the one that answered) is the configured one, and
-  // it stays open.
-  Serial.Port = lastTried;
+  if (answered) {
+    // The port that answered is the configured one, and it stays open.
+    Serial.Port = lastTried;
+    return;
+  }
+  // No reader answered: the port in use stays the configured one, and a
+  // running converter gets it back (the search closed it).
+  if (links_.ClosePort) links_.ClosePort();
+  if (gRunning && links_.OpenPort) links_.OpenPort(false);
 }
 
 }  // namespace km27

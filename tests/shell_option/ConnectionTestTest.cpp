@@ -48,7 +48,7 @@ TEST_F(ConnectionTestTest, FindsTheReaderOnTheThirdPort) {
   EXPECT_EQ(reader->Count("SP"), 1);      // the power-on setting was checked
 }
 
-TEST_F(ConnectionTestTest, NoReaderRestoresTheChoiceAndKeepsThePortTriedLast) {
+TEST_F(ConnectionTestTest, NoReaderRestoresTheChoiceAndThePortInUse) {
   deviceMap.ports = {"COM1", "COM2", "COM3"};
   Serial.Port = 2;
   ShowOption();
@@ -59,8 +59,24 @@ TEST_F(ConnectionTestTest, NoReaderRestoresTheChoiceAndKeepsThePortTriedLast) {
   EXPECT_EQ(Comm().lblConnectTest->Caption(), "Test result : Error");
   EXPECT_EQ(Comm().cboPort->ItemIndex(), 1);
   EXPECT_EQ(Comm().cboPort->Text(), "COM2");
-  EXPECT_EQ(Serial.Port, 3);
+  EXPECT_EQ(Serial.Port, 2);
   EXPECT_FALSE(gConnectChecked);
+  EXPECT_FALSE(reader->IsOpen());
+}
+
+TEST_F(ConnectionTestTest, AnAbsentPortStaysConfiguredThroughAFailedTestAndOk) {
+  deviceMap.ports = {"COM1", "COM2"};
+  Serial.Port = 5;  // an adapter unplugged just now
+  ShowOption();
+  ReaderOnPort(0);
+  const std::string shown = Comm().cboPort->Text();
+  EXPECT_EQ(shown.rfind("COM5 ", 0), 0u);  // shown, and not as a present port
+  FakeToolkit::Click(Opt(), "btnConnetTest");
+  EXPECT_EQ(Comm().cboPort->Text(), shown);
+  EXPECT_EQ(Serial.Port, 5);
+  FakeToolkit::Click(Opt(), "btnOK");
+  EXPECT_EQ(saves, 1);
+  EXPECT_EQ(Serial.Port, 5);
 }
 
 TEST_F(ConnectionTestTest, ManualSearchTriesTheTypedPortOnlyAndFillsTheWizardLabel) {
