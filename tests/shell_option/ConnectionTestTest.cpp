@@ -153,18 +153,24 @@ TEST_F(ConnectionTestTest, TheRunningConvertersChecksWaitWhileTheTestAsks) {
   EXPECT_TRUE(gRunning);
 }
 
-TEST_F(ConnectionTestTest, OkAndCancelWaitUntilTheTestHasDecided) {
+TEST_F(ConnectionTestTest, OkAndCancelAreOffWhileTheDialogWaitsForTheReader) {
   deviceMap.ports = {"COM1", "COM2"};
   Serial.Port = 1;
+  General.SPSetting = "SP0FF";
   ShowOption();
   ReaderOnPort(2);
-  reader->onCommand = [this, inner = reader->onCommand](const std::string& command) {
+  reader->answers["SP0FF"] = reader->answers["PR"] = kAckByte;
+  Comm().btnReturnSPSetting->SetEnabled(true);
+  std::vector<std::string> during;
+  reader->onCommand = [&, inner = reader->onCommand](const std::string& command) {
     inner(command);
     // While COM1 is being tried, Serial.Port is 1: OK would save it.
-    if (portsAsked.size() == 1) FakeToolkit::Click(Opt(), "btnOK");
-    if (portsAsked.size() == 2) FakeToolkit::Click(Opt(), "btnCancel");
+    during.push_back(command + (Opt().btnOK->Enabled() ? " OK" : "") + (Opt().btnCancel->Enabled() ? " Cancel" : ""));
+    Opt().Close();  // the close box
   };
-  FakeToolkit::Click(Opt(), "btnConnetTest");
+  for (const char* exchange : {"btnConnetTest", "btnReturnSPSetting", "spbFirmVersion"})
+    FakeToolkit::Click(Opt(), exchange);
+  EXPECT_EQ(during, (std::vector<std::string>{"VR", "VR", "VR", "SP", "SP0FF", "PR", "VR"}));
   EXPECT_TRUE(Opt().Showing());
   EXPECT_EQ(saves, 0);
   FakeToolkit::Click(Opt(), "btnOK");
