@@ -99,6 +99,8 @@ void TCommunicationPage::btnReturnSPSettingClick() {
     } else {
       link.SendCommand(General.SPSetting);
       ByteString response = link.WaitResponse(kAnswerTimeoutMs);
+      // Exit while waiting: the program ends without another command or box.
+      if (ui::App().Terminated()) return;
       if (response == kAck) {
         link.SendCommand("PR");
         response = link.WaitResponse(kAnswerTimeoutMs);
@@ -115,7 +117,8 @@ void TCommunicationPage::btnReturnSPSettingClick() {
   } catch (const std::exception& e) {
     message = e.what();
   }
-  if (!message.empty()) ui::App().MessageBox(message, "", ui::MsgIcon::Confirmation, ui::MsgButtons::OK);
+  if (!message.empty() && !ui::App().Terminated())
+    ui::App().MessageBox(message, "", ui::MsgIcon::Confirmation, ui::MsgButtons::OK);
 }
 
 void TCommunicationPage::btnMonitorClick() {

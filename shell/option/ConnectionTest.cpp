@@ -31,7 +31,7 @@ bool TConnectionTest::TryPort(ui::ComboBox& portBox) {
     // Right after the port opens, a USB adapter may still be settling and a
     // reader fed by the port's lines still starting: a port that opened is
     // asked a second time before the search moves on.
-    return links_.CheckFirmware() || links_.CheckFirmware();
+    return links_.CheckFirmware() || (!ui::App().Terminated() && links_.CheckFirmware());
   } catch (const std::exception&) {
     // A port that fails in any way is a port where no reader answered.
     return false;
@@ -62,6 +62,8 @@ void TConnectionTest::Run(const TConnectionTestBox& box) {
   std::string result;
   int32_t lastTried = Serial.Port;
   for (size_t i = 0; box.manual ? i < 1 : i < portBox.Items().size(); ++i) {
+    // Exit during the search: the program ends without trying more ports.
+    if (ui::App().Terminated()) break;
     if (!box.manual) portBox.SetItemIndex(static_cast<int>(i));
     const std::string name = portBox.Text();
     const std::string checking = CheckingText(name);
@@ -103,7 +105,7 @@ void TConnectionTest::Run(const TConnectionTestBox& box) {
   // No reader answered: the port in use stays the configured one, and a
   // running converter gets it back (the search closed it).
   if (links_.ClosePort) links_.ClosePort();
-  if (gRunning && links_.OpenPort) links_.OpenPort(false);
+  if (gRunning && !ui::App().Terminated() && links_.OpenPort) links_.OpenPort(false);
 }
 
 }  // namespace km27

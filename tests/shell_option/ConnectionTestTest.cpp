@@ -179,6 +179,36 @@ TEST_F(ConnectionTestTest, OkAndCancelAreOffWhileTheDialogWaitsForTheReader) {
   EXPECT_EQ(Serial.Port, 2);
 }
 
+TEST_F(ConnectionTestTest, ExitDuringAnExchangeSendsNothingMore) {
+  struct Case {
+    std::string exitAt;
+    std::vector<std::string> sent;
+  };
+  const Case cases[] = {
+      {"VR", {"VR"}},        // no reader yet: no second ask, no other port
+      {"SP", {"VR", "SP"}},  // the power-on setting is not switched
+      {"SP0FF", {"SP0FF"}},  // giving it back: no "PR", no box
+  };
+  deviceMap.ports = {"COM1", "COM2"};
+  General.SPSetting = "SP0FF";
+  ShowOption();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.exitAt);
+    tk.terminated = false;
+    tk.boxes.clear();
+    reader->commands.clear();
+    reader->answers = {{"SP", ReaderFrame("SP0FF")}, {"SP0FF", kAckByte}, {"PR", kAckByte}};
+    if (c.exitAt != "VR") reader->answers["VR"] = VersionFrame();
+    reader->onCommand = [&](const std::string& command) {
+      if (command == c.exitAt) tk.Terminate();  // Exit from the tray, answered OK
+    };
+    Comm().btnReturnSPSetting->SetEnabled(true);
+    FakeToolkit::Click(Opt(), c.exitAt == "SP0FF" ? "btnReturnSPSetting" : "btnConnetTest");
+    EXPECT_EQ(reader->commands, c.sent);
+    EXPECT_TRUE(tk.boxes.empty());
+  }
+}
+
 TEST_F(ConnectionTestTest, FirmwareVersionLine) {
   struct Case {
     ByteString answer;
