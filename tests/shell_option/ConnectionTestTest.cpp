@@ -50,33 +50,25 @@ TEST_F(ConnectionTestTest, FindsTheReaderOnTheThirdPort) {
 
 TEST_F(ConnectionTestTest, NoReaderRestoresTheChoiceAndThePortInUse) {
   deviceMap.ports = {"COM1", "COM2", "COM3"};
-  Serial.Port = 2;
-  ShowOption();
-  ReaderOnPort(0);
-  gConnectChecked = true;
-  FakeToolkit::Click(Opt(), "btnConnetTest");
-  EXPECT_EQ(portsAsked, (std::vector<int32_t>{1, 1, 2, 2, 3, 3}));
-  EXPECT_EQ(Comm().lblConnectTest->Caption(), "Test result : Error");
-  EXPECT_EQ(Comm().cboPort->ItemIndex(), 1);
-  EXPECT_EQ(Comm().cboPort->Text(), "COM2");
-  EXPECT_EQ(Serial.Port, 2);
-  EXPECT_FALSE(gConnectChecked);
-  EXPECT_FALSE(reader->IsOpen());
-}
-
-TEST_F(ConnectionTestTest, AnAbsentPortStaysConfiguredThroughAFailedTestAndOk) {
-  deviceMap.ports = {"COM1", "COM2"};
-  Serial.Port = 5;  // an adapter unplugged just now
-  ShowOption();
-  ReaderOnPort(0);
-  const std::string shown = Comm().cboPort->Text();
-  EXPECT_EQ(shown.rfind("COM5 ", 0), 0u);  // shown, and not as a present port
-  FakeToolkit::Click(Opt(), "btnConnetTest");
-  EXPECT_EQ(Comm().cboPort->Text(), shown);
-  EXPECT_EQ(Serial.Port, 5);
-  FakeToolkit::Click(Opt(), "btnOK");
-  EXPECT_EQ(saves, 1);
-  EXPECT_EQ(Serial.Port, 5);
+  for (int32_t stored : {2, 5}) {  // present, and away just now (an unplugged adapter)
+    Serial.Port = stored;
+    ShowOption();
+    ReaderOnPort(0);
+    portsAsked.clear();
+    const std::string shown = Comm().cboPort->Text();
+    EXPECT_EQ(shown.rfind("COM" + std::to_string(stored), 0), 0u);
+    EXPECT_EQ(shown == "COM" + std::to_string(stored), stored == 2);  // an absent one is marked
+    gConnectChecked = true;
+    FakeToolkit::Click(Opt(), "btnConnetTest");
+    EXPECT_EQ(portsAsked, (std::vector<int32_t>{1, 1, 2, 2, 3, 3}));
+    EXPECT_EQ(Comm().lblConnectTest->Caption(), "Test result : Error");
+    EXPECT_EQ(Comm().cboPort->Text(), shown);
+    EXPECT_EQ(Serial.Port, stored);
+    EXPECT_FALSE(gConnectChecked);
+    EXPECT_FALSE(reader->IsOpen());
+    FakeToolkit::Click(Opt(), "btnOK");
+    EXPECT_EQ(Serial.Port, stored);
+  }
 }
 
 TEST_F(ConnectionTestTest, ManualSearchTriesTheTypedPortOnlyAndFillsTheWizardLabel) {
@@ -180,31 +172,28 @@ TEST_F(ConnectionTestTest, OkAndCancelAreOffWhileTheDialogWaitsForTheReader) {
 }
 
 TEST_F(ConnectionTestTest, ExitDuringAnExchangeSendsNothingMore) {
-  struct Case {
-    std::string exitAt;
-    std::vector<std::string> sent;
-  };
-  const Case cases[] = {
-      {"VR", {"VR"}},        // no reader yet: no second ask, no other port
-      {"SP", {"VR", "SP"}},  // the power-on setting is not switched
-      {"SP0FF", {"SP0FF"}},  // giving it back: no "PR", no box
+  // What the reader is sent; Exit comes while the last of it waits.
+  const std::vector<std::vector<std::string>> cases = {
+      {"VR"},        // no reader yet: no second ask, no other port
+      {"VR", "SP"},  // the power-on setting is not switched
+      {"SP0FF"},     // giving it back: no "PR", no box
   };
   deviceMap.ports = {"COM1", "COM2"};
   General.SPSetting = "SP0FF";
   ShowOption();
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.exitAt);
+  for (const auto& sent : cases) {
+    SCOPED_TRACE(sent.back());
     tk.terminated = false;
     tk.boxes.clear();
     reader->commands.clear();
     reader->answers = {{"SP", ReaderFrame("SP0FF")}, {"SP0FF", kAckByte}, {"PR", kAckByte}};
-    if (c.exitAt != "VR") reader->answers["VR"] = VersionFrame();
+    if (sent.size() > 1) reader->answers["VR"] = VersionFrame();
     reader->onCommand = [&](const std::string& command) {
-      if (command == c.exitAt) tk.Terminate();  // Exit from the tray, answered OK
+      if (command == sent.back()) tk.Terminate();  // Exit from the tray, answered OK
     };
     Comm().btnReturnSPSetting->SetEnabled(true);
-    FakeToolkit::Click(Opt(), c.exitAt == "SP0FF" ? "btnReturnSPSetting" : "btnConnetTest");
-    EXPECT_EQ(reader->commands, c.sent);
+    FakeToolkit::Click(Opt(), sent[0] == "VR" ? "btnConnetTest" : "btnReturnSPSetting");
+    EXPECT_EQ(reader->commands, sent);
     EXPECT_TRUE(tk.boxes.empty());
   }
 }
