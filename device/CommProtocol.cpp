@@ -165,6 +165,8 @@ ByteString TfrmComm::WaitResponse(int32_t timeoutMs) {
     const uint32_t now = app.TickCount();
     app.ProcessMessages();
     if (responseDone_ || frameArrived_) break;
+    // The program is ending: no answer is waited for any more.
+    if (app.Terminated()) break;
     if (static_cast<int32_t>(now - deadline) >= 0) break;
   }
   ByteString response = std::move(response_);

@@ -24,6 +24,7 @@ std::string gstrCommCheck_Checking = "Checking...";
 std::string gstrCommCheck_OK = "Test result : OK";
 std::string gstrCommCheck_Next = "Next";
 std::string gstrCommCheck_Err = "Test result : Error";
+std::string gstrCommPortAbsent = "(not present)";
 std::string gstrCommError_OpenErr = "Error! Port open eror!";
 std::string gstrCommError_NoRes1 = "Error! No Response.";
 std::string gstrCommError_NoRes2 = "Error! No Response.";
@@ -82,6 +83,7 @@ const std::vector<MessageText>& MessageTexts() {
       {"gstrCommCheck_OK", &gstrCommCheck_OK, "Test result : OK"},
       {"gstrCommCheck_Next", &gstrCommCheck_Next, "Next"},
       {"gstrCommCheck_Err", &gstrCommCheck_Err, "Test result : Error"},
+      {"gstrCommPortAbsent", &gstrCommPortAbsent, "(not present)"},
       {"gstrCommError_OpenErr", &gstrCommError_OpenErr, "Error! Port open eror!"},
       {"gstrCommError_NoRes1", &gstrCommError_NoRes1, "Error! No Response."},
       {"gstrCommError_NoRes2", &gstrCommError_NoRes2, "Error! No Response."},

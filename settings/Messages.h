@@ -30,6 +30,7 @@ extern std::string gstrCommCheck_Checking;
 extern std::string gstrCommCheck_OK;
 extern std::string gstrCommCheck_Next;
 extern std::string gstrCommCheck_Err;
+extern std::string gstrCommPortAbsent;
 extern std::string gstrCommError_OpenErr;
 extern std::string gstrCommError_NoRes1;
 extern std::string gstrCommError_NoRes2;

@@ -310,10 +310,22 @@ void TfrmMain::actWizardExecute() {
   if (!WizardForm) return;
   // The tray menu stays alive while the wizard is up: a second "Show
   // Wizard" brings it forward instead of starting it again.
-  if (WizardForm->Showing())
+  if (WizardForm->Showing()) {
     WizardForm->BringToFront();
-  else
-    WizardForm->ShowModal();
+    return;
+  }
+  // The options dialog holds the settings as they were when it was shown:
+  // its OK after the wizard would undo the wizard's setup. It closes first
+  // (asking "Save data?" as usual); while it stays (Cancel, or a connection
+  // test still waiting), the wizard waits and the dialog comes forward.
+  if (OptionForm && OptionForm->Showing()) {
+    OptionForm->Close();
+    if (OptionForm->Showing()) {
+      OptionForm->BringToFront();
+      return;
+    }
+  }
+  WizardForm->ShowModal();
 }
 
 void TfrmMain::actShowMonitorExecute() {

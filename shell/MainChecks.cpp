@@ -69,10 +69,13 @@ int TfrmMain::CheckPowerOnSetting() {
   int result = 0;
   // A check of the running converter ends when the user stops it during a
   // wait: the missing answer is the closed port's, not the reader's.
+  // Neither is a check of a program that is ending: its power-on setting is
+  // not switched then, when it could no longer be given back.
   const bool running = gRunning;
-  auto stopped = [running] { return running && !gRunning; };
+  auto stopped = [running] { return (running && !gRunning) || ui::App().Terminated(); };
   try {
     if (!frmComm) return 0;
+    if (stopped()) return 0;
     frmComm->SendCommand("SP");
     ByteString response = frmComm->WaitResponse(kAnswerTimeoutMs);
     if (stopped()) return 0;
@@ -136,6 +139,7 @@ int TfrmMain::CheckPowerOnSetting() {
 
 void TfrmMain::tmrCheckSPSTTimer() {
   tmrCheckSPST->SetEnabled(false);
+  if (ui::App().Terminated()) return;
   if (checkBusy_ || WizardHasPort() || (frmComm && frmComm->ExchangeBusy())) {
     tmrCheckSPST->SetEnabled(true);
     return;
@@ -152,8 +156,9 @@ void TfrmMain::tmrCheckSPSTTimer() {
         ++StartupCheckFailures;
       }
     }
-    // Stopped by the user while waiting for the reader: the check is over.
-    if (!gRunning) return;
+    // Stopped by the user, or the program ending, while waiting for the
+    // reader: the check is over.
+    if (!gRunning || ui::App().Terminated()) return;
     if (StartupCheckFailures > 2) {
       StopWithReaderError([] { StartupCheckFailures = 0; });
       return;
@@ -166,7 +171,7 @@ void TfrmMain::tmrCheckSPSTTimer() {
 
 bool TfrmMain::ReopenPort() {
   // Stopped while the tick waited for the reader: the port stays closed.
-  if (!frmComm || !gRunning) return false;
+  if (!frmComm || !gRunning || ui::App().Terminated()) return false;
   try {
     frmComm->ClosePort();
     return frmComm->OpenPort(false);
@@ -181,6 +186,7 @@ void TfrmMain::ConnectionLost() {
 
 void TfrmMain::tmrCheckConnectTimer() {
   tmrCheckConnect->SetEnabled(false);
+  if (ui::App().Terminated()) return;
   if (checkBusy_ || WizardHasPort() || (frmComm && frmComm->ExchangeBusy())) {
     tmrCheckConnect->SetEnabled(true);
     return;
@@ -235,8 +241,9 @@ void TfrmMain::tmrCheckConnectTimer() {
   } catch (const std::exception&) {
     // An exchange that failed with an error is judged again at the next tick.
   }
-  // Stopped by the user while waiting for the reader: nothing left to watch.
-  if (!gRunning) return;
+  // Stopped by the user, or the program ending, while waiting for the
+  // reader: nothing left to watch.
+  if (!gRunning || ui::App().Terminated()) return;
   if (lost) {
     ConnectionLost();
     return;

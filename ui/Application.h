@@ -67,6 +67,9 @@ class IApplication {
 
   // Ends the message loop of the program (the main window closed).
   virtual void Terminate() = 0;
+  // The program is ending: loops that pump messages while they wait for the
+  // reader stop waiting, and nothing new is sent to it.
+  virtual bool Terminated() const { return false; }
 
   // Runs fn on the user-interface thread and returns when it has run. Called
   // by worker threads (the POSIX serial port's receive thread) to hand an

@@ -57,6 +57,11 @@ TBlockLists::TBlockLists(ui::Form& form, ui::TabSheet& blockSheet, ui::TabSheet&
   lvwBlockData->GridLines = true;
   lvwBlockData->SetSmallImages(imlBlockRows);
   lvwBlockData->SetColumns(BlockColumns({52, 60, 50, 60, 60, 130, 130}));
+  // The mark says which block Update and Delete act on: it follows the edit
+  // list's selection alone, so a tick of the user's is taken back at once.
+  lvwBlockData->OnCheck = [this](size_t row) {
+    lvwBlockData->SetChecked(row, !lvwBlockData->Rows()[row].checked);
+  };
 
   auto action = [&](const char* actionName, const char* caption, const char* buttonName, int left,
                     ui::SpeedButton*& button, void (TBlockLists::*execute)()) {

@@ -53,9 +53,28 @@ TCommunicationPage::TCommunicationPage(TfrmOption& form, ui::TabSheet& sheet) : 
   btnMonitor->OnClick = [this] { btnMonitorClick(); };
 }
 
-void TCommunicationPage::Load() { ListSerialPortsSelecting(*cboPort, Serial.Port); }
+std::string TCommunicationPage::AbsentPortText(int32_t port) {
+  return "COM" + std::to_string(port) + " " + gstrCommPortAbsent;
+}
 
-void TCommunicationPage::Store(TOptionSettings& into) { into.Port = PortNumberOf(cboPort->Text()); }
+void TCommunicationPage::Load() {
+  ListSerialPortsSelecting(*cboPort, Serial.Port);
+  // A configured port that is away just now (an unplugged adapter) stays the
+  // configured one: the box says it is missing instead of offering another.
+  absentShown_.clear();
+  if (Serial.Port > 0 && cboPort->ItemIndex() < 0) {
+    absentShown_ = AbsentPortText(Serial.Port);
+    absentPort_ = Serial.Port;
+    cboPort->SetText(absentShown_);
+  }
+}
+
+void TCommunicationPage::Store(TOptionSettings& into) {
+  // Compared with the text shown, not made again: the language may have
+  // changed since.
+  const std::string text = cboPort->Text();
+  into.Port = !absentShown_.empty() && text == absentShown_ ? absentPort_ : PortNumberOf(text);
+}
 
 std::string TCommunicationPage::Printable(const ByteString& response) {
   std::string text;
@@ -80,6 +99,8 @@ void TCommunicationPage::btnReturnSPSettingClick() {
     } else {
       link.SendCommand(General.SPSetting);
       ByteString response = link.WaitResponse(kAnswerTimeoutMs);
+      // Exit while waiting: the program ends without another command or box.
+      if (ui::App().Terminated()) return;
       if (response == kAck) {
         link.SendCommand("PR");
         response = link.WaitResponse(kAnswerTimeoutMs);
@@ -96,7 +117,8 @@ void TCommunicationPage::btnReturnSPSettingClick() {
   } catch (const std::exception& e) {
     message = e.what();
   }
-  if (!message.empty()) ui::App().MessageBox(message, "", ui::MsgIcon::Confirmation, ui::MsgButtons::OK);
+  if (!message.empty() && !ui::App().Terminated())
+    ui::App().MessageBox(message, "", ui::MsgIcon::Confirmation, ui::MsgButtons::OK);
 }
 
 void TCommunicationPage::btnMonitorClick() {

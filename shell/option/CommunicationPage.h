@@ -32,9 +32,14 @@ class TCommunicationPage : public TOptionPage {
   // A reader's answer as text: bytes 32-126 and 161-223 as they are, every
   // other byte as "[" two upper-case hexadecimal digits "]".
   static std::string Printable(const ByteString& response);
+  // What the port box shows for the configured port when it is not present.
+  static std::string AbsentPortText(int32_t port);
 
  private:
   TfrmOption& form_;
+  // The configured port the last load showed as not present, and its text.
+  std::string absentShown_;
+  int32_t absentPort_ = 0;
 };
 
 }  // namespace km27

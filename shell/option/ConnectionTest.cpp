@@ -31,7 +31,7 @@ bool TConnectionTest::TryPort(ui::ComboBox& portBox) {
     // Right after the port opens, a USB adapter may still be settling and a
     // reader fed by the port's lines still starting: a port that opened is
     // asked a second time before the search moves on.
-    return links_.CheckFirmware() || links_.CheckFirmware();
+    return links_.CheckFirmware() || (!ui::App().Terminated() && links_.CheckFirmware());
   } catch (const std::exception&) {
     // A port that fails in any way is a port where no reader answered.
     return false;
@@ -44,6 +44,7 @@ void TConnectionTest::Run(const TConnectionTestBox& box) {
   gSPSettingChanged = false;
 
   int remembered = -1;
+  const std::string rememberedText = portBox.Text();
   if (!box.manual) {
     remembered = portBox.ItemIndex();
     ListSerialPortsSelecting(portBox, Serial.Port);
@@ -61,6 +62,8 @@ void TConnectionTest::Run(const TConnectionTestBox& box) {
   std::string result;
   int32_t lastTried = Serial.Port;
   for (size_t i = 0; box.manual ? i < 1 : i < portBox.Items().size(); ++i) {
+    // Exit during the search: the program ends without trying more ports.
+    if (ui::App().Terminated()) break;
     if (!box.manual) portBox.SetItemIndex(static_cast<int>(i));
     const std::string name = portBox.Text();
     const std::string checking = CheckingText(name);
@@ -83,15 +86,26 @@ void TConnectionTest::Run(const TConnectionTestBox& box) {
 
   if (!answered) {
     result = gstrCommCheck_Err;
-    if (!box.manual) portBox.SetItemIndex(remembered >= 0 ? remembered : 0);
+    if (!box.manual) {
+      // What the box showed comes back, also a port that is not present
+      // just now (no entry was selected then).
+      portBox.SetItemIndex(remembered);
+      if (remembered < 0) portBox.SetText(rememberedText);
+    }
   }
   std::string wizardText = result;
   if (gSPSettingChanged) wizardText += "\r\n" + gstrSetSPSetting + gstrWizardReturnSP;
   Show(box, result, wizardText);
   if (!box.manual) SelectComboItem(portBox, portBox.Text());
-  // The port tried last (the one that answered) is the configured one, and
-  // it stays open.
-  Serial.Port = lastTried;
+  if (answered) {
+    // The port that answered is the configured one, and it stays open.
+    Serial.Port = lastTried;
+    return;
+  }
+  // No reader answered: the port in use stays the configured one, and a
+  // running converter gets it back (the search closed it).
+  if (links_.ClosePort) links_.ClosePort();
+  if (gRunning && !ui::App().Terminated() && links_.OpenPort) links_.OpenPort(false);
 }
 
 }  // namespace km27

@@ -61,9 +61,8 @@ void TGeneralPage::cboLanguageChange() {
 }
 
 void TGeneralPage::btnDefaultClick() {
-  form_.Close();
-  // "Save data?" answered with Cancel keeps the dialog, and the wizard waits.
-  if (!form_.Showing() && form_.Links().ShowWizard) form_.Links().ShowWizard();
+  // The main window's "Show Wizard" closes this dialog first.
+  if (form_.Links().ShowWizard) form_.Links().ShowWizard();
 }
 
 }  // namespace km27

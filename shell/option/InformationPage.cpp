@@ -98,6 +98,7 @@ void TInformationPage::spbFirmVersionClick() {
     if (!link.SendCommand || !link.WaitResponse) return;
     link.SendCommand("VR");
     const ByteString response = link.WaitResponse(kAnswerTimeoutMs);
+    if (ui::App().Terminated()) return;
     if (response.empty()) {
       lblResponse->SetCaption("No Response!");
       return;

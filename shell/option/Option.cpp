@@ -175,8 +175,8 @@ bool TfrmOption::SaveFromControls() {
 }
 
 void TfrmOption::btnOKClick() {
-  // A running connection test has Serial.Port on the port it tries; it ends
-  // within its bounded waits and is not left half done.
+  // A running connection test has Serial.Port on the port it tries (OK is
+  // off meanwhile; this also holds for a click that was already queued).
   if (exchangeBusy_) return;
   if (SaveFromControls()) Close();
   pendingEditSettled_ = false;
@@ -231,12 +231,19 @@ bool TfrmOption::BeginExchange() {
   if (exchangeBusy_) return false;
   exchangeBusy_ = true;
   if (links_.HoldExchange) links_.HoldExchange(true);
+  // The waits pump messages: OK in the middle of a connection test would save
+  // the port being tried. OK and Cancel are off until the reader has decided,
+  // and the close box is refused meanwhile (FormCloseQuery).
+  btnOK->SetEnabled(false);
+  btnCancel->SetEnabled(false);
   return true;
 }
 
 void TfrmOption::EndExchange() {
   exchangeBusy_ = false;
   if (links_.HoldExchange) links_.HoldExchange(false);
+  btnOK->SetEnabled(true);
+  btnCancel->SetEnabled(true);
 }
 
 void TfrmOption::btnConnetTestClick() {

@@ -48,19 +48,27 @@ TEST_F(ConnectionTestTest, FindsTheReaderOnTheThirdPort) {
   EXPECT_EQ(reader->Count("SP"), 1);      // the power-on setting was checked
 }
 
-TEST_F(ConnectionTestTest, NoReaderRestoresTheChoiceAndKeepsThePortTriedLast) {
+TEST_F(ConnectionTestTest, NoReaderRestoresTheChoiceAndThePortInUse) {
   deviceMap.ports = {"COM1", "COM2", "COM3"};
-  Serial.Port = 2;
-  ShowOption();
-  ReaderOnPort(0);
-  gConnectChecked = true;
-  FakeToolkit::Click(Opt(), "btnConnetTest");
-  EXPECT_EQ(portsAsked, (std::vector<int32_t>{1, 1, 2, 2, 3, 3}));
-  EXPECT_EQ(Comm().lblConnectTest->Caption(), "Test result : Error");
-  EXPECT_EQ(Comm().cboPort->ItemIndex(), 1);
-  EXPECT_EQ(Comm().cboPort->Text(), "COM2");
-  EXPECT_EQ(Serial.Port, 3);
-  EXPECT_FALSE(gConnectChecked);
+  for (int32_t stored : {2, 5}) {  // present, and away just now (an unplugged adapter)
+    Serial.Port = stored;
+    ShowOption();
+    ReaderOnPort(0);
+    portsAsked.clear();
+    const std::string shown = Comm().cboPort->Text();
+    EXPECT_EQ(shown.rfind("COM" + std::to_string(stored), 0), 0u);
+    EXPECT_EQ(shown == "COM" + std::to_string(stored), stored == 2);  // an absent one is marked
+    gConnectChecked = true;
+    FakeToolkit::Click(Opt(), "btnConnetTest");
+    EXPECT_EQ(portsAsked, (std::vector<int32_t>{1, 1, 2, 2, 3, 3}));
+    EXPECT_EQ(Comm().lblConnectTest->Caption(), "Test result : Error");
+    EXPECT_EQ(Comm().cboPort->Text(), shown);
+    EXPECT_EQ(Serial.Port, stored);
+    EXPECT_FALSE(gConnectChecked);
+    EXPECT_FALSE(reader->IsOpen());
+    FakeToolkit::Click(Opt(), "btnOK");
+    EXPECT_EQ(Serial.Port, stored);
+  }
 }
 
 TEST_F(ConnectionTestTest, ManualSearchTriesTheTypedPortOnlyAndFillsTheWizardLabel) {
@@ -137,24 +145,57 @@ TEST_F(ConnectionTestTest, TheRunningConvertersChecksWaitWhileTheTestAsks) {
   EXPECT_TRUE(gRunning);
 }
 
-TEST_F(ConnectionTestTest, OkAndCancelWaitUntilTheTestHasDecided) {
+TEST_F(ConnectionTestTest, OkAndCancelAreOffWhileTheDialogWaitsForTheReader) {
   deviceMap.ports = {"COM1", "COM2"};
   Serial.Port = 1;
+  General.SPSetting = "SP0FF";
   ShowOption();
   ReaderOnPort(2);
-  reader->onCommand = [this, inner = reader->onCommand](const std::string& command) {
+  reader->answers["SP0FF"] = reader->answers["PR"] = kAckByte;
+  Comm().btnReturnSPSetting->SetEnabled(true);
+  std::vector<std::string> during;
+  reader->onCommand = [&, inner = reader->onCommand](const std::string& command) {
     inner(command);
     // While COM1 is being tried, Serial.Port is 1: OK would save it.
-    if (portsAsked.size() == 1) FakeToolkit::Click(Opt(), "btnOK");
-    if (portsAsked.size() == 2) FakeToolkit::Click(Opt(), "btnCancel");
+    during.push_back(command + (Opt().btnOK->Enabled() ? " OK" : "") + (Opt().btnCancel->Enabled() ? " Cancel" : ""));
+    Opt().Close();  // the close box
   };
-  FakeToolkit::Click(Opt(), "btnConnetTest");
+  for (const char* exchange : {"btnConnetTest", "btnReturnSPSetting", "spbFirmVersion"})
+    FakeToolkit::Click(Opt(), exchange);
+  EXPECT_EQ(during, (std::vector<std::string>{"VR", "VR", "VR", "SP", "SP0FF", "PR", "VR"}));
   EXPECT_TRUE(Opt().Showing());
   EXPECT_EQ(saves, 0);
   FakeToolkit::Click(Opt(), "btnOK");
   EXPECT_FALSE(Opt().Showing());
   EXPECT_EQ(saves, 1);
   EXPECT_EQ(Serial.Port, 2);
+}
+
+TEST_F(ConnectionTestTest, ExitDuringAnExchangeSendsNothingMore) {
+  // What the reader is sent; Exit comes while the last of it waits.
+  const std::vector<std::vector<std::string>> cases = {
+      {"VR"},        // no reader yet: no second ask, no other port
+      {"VR", "SP"},  // the power-on setting is not switched
+      {"SP0FF"},     // giving it back: no "PR", no box
+  };
+  deviceMap.ports = {"COM1", "COM2"};
+  General.SPSetting = "SP0FF";
+  ShowOption();
+  for (const auto& sent : cases) {
+    SCOPED_TRACE(sent.back());
+    tk.terminated = false;
+    tk.boxes.clear();
+    reader->commands.clear();
+    reader->answers = {{"SP", ReaderFrame("SP0FF")}, {"SP0FF", kAckByte}, {"PR", kAckByte}};
+    if (sent.size() > 1) reader->answers["VR"] = VersionFrame();
+    reader->onCommand = [&](const std::string& command) {
+      if (command == sent.back()) tk.Terminate();  // Exit from the tray, answered OK
+    };
+    Comm().btnReturnSPSetting->SetEnabled(true);
+    FakeToolkit::Click(Opt(), sent[0] == "VR" ? "btnConnetTest" : "btnReturnSPSetting");
+    EXPECT_EQ(reader->commands, sent);
+    EXPECT_TRUE(tk.boxes.empty());
+  }
 }
 
 TEST_F(ConnectionTestTest, FirmwareVersionLine) {

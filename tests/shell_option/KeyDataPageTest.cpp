@@ -301,6 +301,7 @@ TEST_F(KeyDataPageTest, UpdateRewritesTheMarkedBlockAndKeepsItsTrack) {
   ShowBlocks();
   FakeToolkit::Select(Opt(), "tabTracks", 1);
   ClickRow(1);  // the second block of track 2: row 3 of the table
+  FakeToolkit::CheckRow(Opt(), "lvwBlockData", 2, false);  // the user's tick does not move the mark
   EXPECT_EQ(Lists().MarkedRow(), 2);
   EXPECT_EQ(Editor().edtBlockFooter->Text(), "c");
   FakeToolkit::SetPosition(Opt(), "updBlockDigit", 9);
@@ -334,6 +335,7 @@ TEST_F(KeyDataPageTest, DeleteAsksAndRemovesTheBlockFromBothLists) {
   SetBlocks({{1, true, 1, 1, "a", ""}, {2, true, 1, 1, "b", ""}, {1, true, 1, 1, "c", ""}});
   ShowBlocks();
   ClickRow(1);
+  FakeToolkit::CheckRow(Opt(), "lvwBlockData", 1, true);  // another track's block
   tk.QueueAnswer(MsgResult::Cancel);
   FakeToolkit::Click(Opt(), "actDeleteBlockData");
   EXPECT_EQ(Table().Rows().size(), 3u);

@@ -83,6 +83,7 @@ class FakeToolkit : public ui::IApplication {
   void Beep() override;
   void SetTitle(const std::string& title) override;
   void Terminate() override;
+  bool Terminated() const override { return terminated; }
   void SendSync(std::function<void()> fn) override;
   int ScreenDpi() override { return dpi; }
 

@@ -50,7 +50,7 @@ class Win32Application : public IApplication {
 
   // The main message loop: runs until Terminate (WM_QUIT); returns its exit code.
   int Run();
-  bool Terminated() const { return terminated_; }
+  bool Terminated() const override { return terminated_; }
   HINSTANCE Instance() const { return instance_; }
   const std::string& Title() const { return title_; }
 
