@@ -14,9 +14,9 @@ if [ "$cmd" = start ]; then
     *) echo "usage: $0 start <state dir> [win32|win64]"; exit 2 ;;
   esac
 fi
-arch=$(cat "$state/winearch" 2>/dev/null || echo win32)
-export WINEPREFIX="$state/prefix" WINEARCH=$arch WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+WINEDEBUG=-all
+# shellcheck source=wine-env.sh
+source "$(dirname "$0")/wine-env.sh"
 
 stop() {
   if [ -f "$state/display" ]; then
@@ -48,14 +48,14 @@ start)
   fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "creating $arch Wine prefix $WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
+    "$wine" wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
   # Keep one wineserver for the whole run so every test starts quickly, and
   # start Wine's own services now with their output away from ctest's pipes
   # (a service started by a test would hold that test's output open).
   wineserver -p >/dev/null 2>&1
-  wine cmd /c exit >/dev/null 2>&1 </dev/null
+  "$wine" cmd /c exit >/dev/null 2>&1 </dev/null
   echo "Wine ready on display $DISPLAY"
   ;;
 stop)

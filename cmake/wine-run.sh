@@ -4,8 +4,7 @@
 # The state dir is prepared by wine-fixture.sh start.
 set -u
 state=$(cd "$1" && pwd); shift
-arch=$(cat "$state/winearch" 2>/dev/null || echo win32)
-export WINEPREFIX="$state/prefix" WINEARCH=$arch WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=wine-env.sh
+source "$(dirname "$0")/wine-env.sh"
 if [ -f "$state/display" ]; then export DISPLAY=":$(cat "$state/display")"; fi
-exec wine "$@"
+exec "$wine" "$@"
