@@ -52,6 +52,8 @@ void SelectComboItem(ui::ComboBox& combo, const std::string& text) {
   }
 }
 
+std::string SerialPortLabel(const std::string& name) { return gDeviceMap ? gDeviceMap->PortLabel(name) : std::string(); }
+
 bool SerialPortPresent(const std::string& name) {
   for (const std::string& p : PresentPorts())
     if (p == name) return true;

@@ -45,6 +45,15 @@ class IFileSystem {
   virtual std::vector<std::string> ListFiles(const std::string& dir, const std::string& ext) = 0;
   // Last-write date of the file in local time; nullopt when it cannot be had.
   virtual std::optional<LocalDate> LastWriteDate(const std::string& path) = 0;
+  // Whether files can be made in the folder `dir` (the caller's rights, a
+  // read-only mount). A file system that cannot tell says no.
+  virtual bool FolderWritable(const std::string& dir) {
+    (void)dir;
+    return false;
+  }
+  // Makes the folder `dir` and the missing folders above it, open to the user
+  // only. Throws FileError.
+  virtual void CreateFolders(const std::string& dir) { throw FileError("Cannot create " + dir + "."); }
 };
 
 // The file system in force. Without an installed one every operation fails

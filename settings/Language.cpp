@@ -4,6 +4,7 @@
 
 #include "common/TextHelpers.h"
 #include "settings/Define.h"
+#include "settings/FileLocations.h"
 #include "settings/FileSystem.h"
 #include "settings/IniFile.h"
 #include "settings/Messages.h"
@@ -149,7 +150,7 @@ void ApplyMessages(const IniFile& ini) {
   }
 }
 
-std::string LanguagePath(const std::string& file) { return ExtractFilePath(Files().ExecutablePath()) + file; }
+std::string LanguagePath(const std::string& file) { return CurrentFileLocations().languageFolder + file; }
 
 }  // namespace
 
@@ -238,8 +239,7 @@ void LoadLanguage(int index) {
 }
 
 void BuildLanguageList() {
-  const std::string exe = Files().ExecutablePath();
-  LanguageFiles = Files().ListFiles(ExtractFilePath(exe), ".rlf");
+  LanguageFiles = Files().ListFiles(CurrentFileLocations().languageFolder, ".rlf");
 
   auto* combo = Find<ui::ComboBox>(gForms.option, "cboLanguage");
   if (combo) {

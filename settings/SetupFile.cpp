@@ -2,6 +2,7 @@
 
 #include "common/TextHelpers.h"
 #include "settings/Define.h"
+#include "settings/FileLocations.h"
 #include "settings/FileSystem.h"
 #include "settings/Messages.h"
 #include "ui/Application.h"
@@ -30,8 +31,8 @@ std::string BlockSection(int32_t n) { return "BlockData:" + IntToStr(n); }
 
 }  // namespace
 
-std::string SetupFileName() { return ChangeFileExt(Files().ExecutablePath(), ".ini"); }
-std::string DefaultFileName() { return ChangeFileExt(Files().ExecutablePath(), ".ni"); }
+std::string SetupFileName() { return CurrentFileLocations().settingsFile; }
+std::string DefaultFileName() { return CurrentFileLocations().defaultFile; }
 
 void EnsureSetupFile() {
   try {

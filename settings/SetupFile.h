@@ -8,8 +8,8 @@
 
 namespace km27 {
 
-std::string SetupFileName();    // executable path with ".ini"
-std::string DefaultFileName();  // executable path with ".ni"
+std::string SetupFileName();    // CurrentFileLocations(): beside the executable, its name with ".ini"
+std::string DefaultFileName();  // likewise with ".ni"
 
 // Creates the settings file from the default copy when it is missing; tells
 // the user when the default copy is missing or the copy fails.

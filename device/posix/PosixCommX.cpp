@@ -16,6 +16,7 @@
 #include <new>
 #include <system_error>
 
+#include "device/Ports.h"
 #include "ui/Application.h"
 
 namespace km27 {
@@ -70,7 +71,14 @@ std::string SerialDeviceDirectory() {
   return env && *env ? env : "/dev";
 }
 
-std::string SerialDevicePath(int32_t portNo) { return SerialDeviceDirectory() + "/COM" + std::to_string(portNo); }
+std::string SerialDevicePath(int32_t portNo) {
+  const std::string name = "COM" + std::to_string(portNo);
+  if (ISerialDeviceMap* map = SerialDeviceMap()) {
+    std::string device = map->DevicePath(name);
+    if (!device.empty()) return device;
+  }
+  return SerialDeviceDirectory() + "/" + name;
+}
 
 namespace posix_comm {
 

@@ -5,8 +5,9 @@
 // the line and hands every arrival, break and line error synchronously to the
 // user-interface thread (ui::App().SendSync).
 //
-// COMn is the device "<directory>/COMn", normally a link to a serial device
-// or to a pseudo-terminal (the reader simulator makes one). Modem lines that
+// COMn is the device the installed serial device map names for it, else
+// "<directory>/COMn", normally a link to a serial device or to a
+// pseudo-terminal (the reader simulator makes one). Modem lines that
 // the device does not have (a pseudo-terminal has none) read as off.
 #include <termios.h>
 

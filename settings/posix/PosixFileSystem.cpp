@@ -2,10 +2,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -154,6 +156,40 @@ std::optional<LocalDate> PosixFileSystem::LastWriteDate(const std::string& path)
   time_t t = st.st_mtime;
   if (!::localtime_r(&t, &tm)) return std::nullopt;
   return LocalDate{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+}
+
+bool PosixFileSystem::FolderWritable(const std::string& dir) {
+  struct stat st {};
+  return !dir.empty() && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+         ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+void PosixFileSystem::CreateFolders(const std::string& dir) {
+  for (size_t pos = 0; pos != std::string::npos;) {
+    pos = dir.find('/', pos + 1);
+    const std::string part = dir.substr(0, pos);
+    if (part.empty()) continue;
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) throw Error("Cannot create", part, errno);
+    struct stat st {};
+    if (::stat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) throw Error("Cannot create", part, ENOTDIR);
+  }
+}
+
+UserFolders PosixUserFolders() {
+  UserFolders user;
+  if (const char* config = std::getenv("XDG_CONFIG_HOME")) user.configHome = config;
+  if (const char* home = std::getenv("HOME")) user.home = home;
+  if (user.home.empty()) {
+    std::string buf(16384, '\0');
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir)
+      user.home = found->pw_dir;
+  }
+#ifdef KM27_INSTALLED_DATA_DIR
+  user.installedData = KM27_INSTALLED_DATA_DIR;
+#endif
+  return user;
 }
 
 void InstallPosixSettingsServices() {

@@ -2,6 +2,7 @@
 // The file services on POSIX systems (native builds, tools and tests).
 #include <string>
 
+#include "settings/FileLocations.h"
 #include "settings/FileSystem.h"
 
 namespace km27 {
@@ -18,6 +19,8 @@ class PosixFileSystem : public IFileSystem {
   void WriteFileAtomic(const std::string& path, const ByteString& content) override;
   std::vector<std::string> ListFiles(const std::string& dir, const std::string& ext) override;
   std::optional<LocalDate> LastWriteDate(const std::string& path) override;
+  bool FolderWritable(const std::string& dir) override;
+  void CreateFolders(const std::string& dir) override;
 
  protected:
   // The last step of WriteFileAtomic: the finished temporary file takes the
@@ -29,6 +32,11 @@ class PosixFileSystem : public IFileSystem {
   std::string WriteTemp(const std::string& path, const ByteString& content, unsigned mode);
   std::string exePath_;
 };
+
+// The user's folders from $XDG_CONFIG_HOME and $HOME (the password entry's
+// home when HOME is not set) and the data folder of an installation, fixed
+// when the program is built.
+UserFolders PosixUserFolders();
 
 // Installs a PosixFileSystem for the running program.
 void InstallPosixSettingsServices();

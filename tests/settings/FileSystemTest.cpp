@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "settings/FileLocations.h"
 #include "tests/settings/SettingsTestSupport.h"
 
 namespace km27 {
@@ -50,6 +51,37 @@ TEST(PosixFileSystem, CopyNeverOverwritesAndAtomicWriteKeepsThePermissions) {
             perms::owner_read | perms::owner_write | perms::group_read);
   EXPECT_EQ(dir.Names().size(), 3u);  // a, b, c: no temporary files left
   EXPECT_THROW(fs.ReadWholeFile(dir.Path("missing")), FileError);
+}
+
+TEST(FileLocations, BesideAWritableProgramElseInTheUsersConfigurationFolder) {
+  test::TempDir dir;
+  PosixFileSystem fs;
+  const std::string data = dir.Path("share/km27");
+  const FileLocations beside = ChooseFileLocations(fs, dir.Path("KM27"), {dir.Path("cfg"), dir.Path("home"), data});
+  EXPECT_EQ(beside.settingsFile, dir.Path("KM27.ini"));
+  EXPECT_EQ(beside.defaultFile, dir.Path("KM27.ni"));
+  EXPECT_EQ(beside.languageFolder, dir.Path());
+  EXPECT_FALSE(dir.Exists("cfg"));
+
+  const std::string installed = dir.Path("bin/KM27");  // a folder that takes no files
+  const struct {
+    std::string configHome, home, settingsFile;
+  } rows[] = {
+      {dir.Path("cfg"), dir.Path("home"), dir.Path("cfg/km27/KM27.ini")},
+      {"cfg", dir.Path("home"), dir.Path("home/.config/km27/KM27.ini")},  // a relative path does not count
+      {"", dir.Path("home") + "/", dir.Path("home/.config/km27/KM27.ini")},
+  };
+  for (const auto& r : rows) {
+    const FileLocations l = ChooseFileLocations(fs, installed, {r.configHome, r.home, data});
+    EXPECT_EQ(l.settingsFile, r.settingsFile);
+    EXPECT_EQ(l.defaultFile, data + "/KM27.ni");
+    EXPECT_EQ(l.languageFolder, data + "/");
+    EXPECT_EQ(std::filesystem::status(ExtractFilePath(l.settingsFile)).permissions(),
+              std::filesystem::perms::owner_all);
+  }
+  EXPECT_THROW(ChooseFileLocations(fs, installed, {"", "", data}), FileError);
+  dir.Write("plain", "");
+  EXPECT_THROW(ChooseFileLocations(fs, installed, {dir.Path("plain"), "", data}), FileError);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/Define.h"
+#include "settings/FileLocations.h"
 #include "settings/Messages.h"
 #include "tests/settings/SettingsTestSupport.h"
 
@@ -229,6 +230,17 @@ class SetupFileOnDisk : public SetupFileTest {
 TEST_F(SetupFileOnDisk, FileNamesFollowTheExecutable) {
   EXPECT_EQ(SetupFileName(), dir.Path("KM27.ini"));
   EXPECT_EQ(DefaultFileName(), dir.Path("KM27.ni"));
+}
+
+TEST_F(SetupFileOnDisk, SettingsKeptApartFromAnInstallationAreMadeFromItsDefaultCopy) {
+  std::filesystem::create_directories(dir.Path("share"));
+  std::filesystem::create_directories(dir.Path("config"));
+  dir.Write("share/KM27.ni", "[General]\r\nAutoStart=1\r\n");
+  SetFileLocations(FileLocations{dir.Path("config/KM27.ini"), dir.Path("share/KM27.ni"), dir.Path("share/")});
+  EnsureSetupFile();
+  SetFileLocations(std::nullopt);
+  EXPECT_EQ(dir.Read("config/KM27.ini"), "[General]\r\nAutoStart=1\r\n");
+  EXPECT_FALSE(dir.Exists("KM27.ini"));
 }
 
 TEST_F(SetupFileOnDisk, EnsureCopiesTheDefaultOnlyWhenTheSettingsFileIsMissing) {

@@ -1,0 +1,46 @@
+#include "settings/FileLocations.h"
+
+namespace km27 {
+
+namespace {
+
+std::optional<FileLocations> gLocations;
+
+std::string WithSeparator(std::string dir) {
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  return dir;
+}
+
+bool Absolute(const std::string& path) { return !path.empty() && path[0] == '/'; }
+
+}  // namespace
+
+FileLocations BesideProgram(const std::string& executablePath) {
+  return {ChangeFileExt(executablePath, ".ini"), ChangeFileExt(executablePath, ".ni"),
+          ExtractFilePath(executablePath)};
+}
+
+FileLocations CurrentFileLocations() { return gLocations ? *gLocations : BesideProgram(Files().ExecutablePath()); }
+
+void SetFileLocations(std::optional<FileLocations> locations) { gLocations = std::move(locations); }
+
+FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executablePath, const UserFolders& user) {
+  const std::string programFolder = ExtractFilePath(executablePath);
+  if (!programFolder.empty() && fs.FolderWritable(programFolder)) return BesideProgram(executablePath);
+
+  std::string config;
+  if (Absolute(user.configHome))
+    config = WithSeparator(user.configHome);
+  else if (Absolute(user.home))
+    config = WithSeparator(user.home) + ".config/";
+  else
+    throw FileError("Cannot keep the settings: " + programFolder + " is not writable and there is no home folder.");
+  config += "km27/";
+  fs.CreateFolders(config);
+
+  const std::string name = executablePath.substr(programFolder.size());
+  const std::string data = user.installedData.empty() ? programFolder : WithSeparator(user.installedData);
+  return {config + ChangeFileExt(name, ".ini"), data + ChangeFileExt(name, ".ni"), data};
+}
+
+}  // namespace km27
