@@ -151,12 +151,18 @@ DWORD WINAPI TCommReceiveThread::Execute(LPVOID self) {
 
 namespace {
 
+// How often a pending event wait also looks at the input queue itself: a
+// safety net, rarely, while the wait reports what arrives; often, for the rest
+// of the open, once the wait left bytes unreported (under Wine it was seen to
+// stay silent for seconds with a read in the queue, see docs/performance.md).
+constexpr DWORD kSafetyLookMs = 3000;
+constexpr DWORD kMissedLookMs = 50;
+// How long a look that found bytes gives the wait to report them.
+constexpr DWORD kLateEventMs = 500;
+
 // The overlapped record of the event wait and the mask it fills in. On the
 // heap: a wait that the driver never ends (seen under Wine after CancelIo)
 // keeps it, and it is then left behind rather than freed under the driver.
-// How often a pending event wait also looks at the input queue itself.
-constexpr DWORD kBackupPollMs = 50;
-
 struct EventWait {
   OVERLAPPED ov{};
   DWORD mask = 0;
@@ -169,6 +175,7 @@ void TCommReceiveThread::Run() {
   OVERLAPPED& ov = wait->ov;
   ov.hEvent = wake;
   bool pending = false;
+  DWORD lookMs = kSafetyLookMs;
   while (!terminated) {
     DWORD events = 0;
     DWORD errors = 0;
@@ -181,31 +188,44 @@ void TCommReceiveThread::Run() {
     }
     if (pending) {
       for (;;) {
-        DWORD r = WaitForSingleObject(wake, kBackupPollMs);
+        DWORD r = WaitForSingleObject(wake, lookMs);
         if (terminated) break;
-        if (r == WAIT_OBJECT_0) {
-          DWORD unused = 0;
-          if (GetOverlappedResult(port, &ov, &unused, FALSE)) {
-            pending = false;
-            events = wait->mask;
+        bool seen = false;  // bytes the look found
+        if (r != WAIT_OBJECT_0) {
+          DWORD e = 0;
+          COMSTAT stat{};
+          if (!ClearCommError(port, &e, &stat)) continue;
+          errors |= e & kCommLineErrors;
+          seen = stat.cbInQue > 0;
+          if (!seen && !errors) continue;
+          // The wait may report them a moment later (under Wine up to a few
+          // hundred milliseconds after they are in the queue); one that stays
+          // silent missed them: handled as if it had reported them, and from
+          // now on the look comes often. The wait stays pending and is not
+          // started again (setting the mask again did not end it under Wine).
+          if (lookMs == kMissedLookMs || WaitForSingleObject(wake, kLateEventMs) != WAIT_OBJECT_0) {
+            lookMs = kMissedLookMs;
+            if (seen) events |= EV_RXCHAR;
             break;
           }
-          // Woken by a wait that had completed at once: keep waiting.
-          if (GetLastError() == ERROR_IO_INCOMPLETE) continue;
+          if (terminated) break;
+        }
+        DWORD unused = 0;
+        if (GetOverlappedResult(port, &ov, &unused, FALSE)) {
           pending = false;
-          failed = true;
+          events |= wait->mask;
           break;
         }
-        // Bytes or line errors that the pending wait did not report (Wine
-        // was seen to miss some): handled as if it had. The wait stays
-        // pending and is not started again.
-        DWORD e = 0;
-        COMSTAT stat{};
-        if (ClearCommError(port, &e, &stat)) {
-          errors |= e & kCommLineErrors;
-          if (stat.cbInQue > 0) events |= EV_RXCHAR;
-          if (events || errors) break;
+        if (GetLastError() == ERROR_IO_INCOMPLETE) {
+          // Woken by a wait that had completed at once: keep waiting, unless
+          // the look found something.
+          if (!seen && !errors) continue;
+          if (seen) events |= EV_RXCHAR;
+          break;
         }
+        pending = false;
+        failed = true;
+        break;
       }
       if (terminated) break;
     }
@@ -217,7 +237,9 @@ void TCommReceiveThread::Run() {
     }
     DWORD e = 0;
     COMSTAT stat{};
-    ClearCommError(port, &e, &stat);
+    // Bytes waiting are handed on whatever woke the thread: a wait that
+    // fails at once (seen under Wine with a read in the queue) reports none.
+    if (ClearCommError(port, &e, &stat) && stat.cbInQue > 0) events |= EV_RXCHAR;
     errors |= e & kCommLineErrors;
     if (errors) Send(CM_COMM_ERROR, static_cast<LPARAM>(errors));
     if (events & EV_BREAK) Send(CM_COMM_BREAK, static_cast<LPARAM>(events));
