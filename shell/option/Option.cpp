@@ -201,7 +201,6 @@ void TfrmOption::FormCloseQuery(bool& canClose) {
   }
   TOptionSettings copy = TOptionSettings::FromCurrent();
   for (TOptionPage* p : Pages()) p->Store(copy);
-  General.LanguageFile = copy.LanguageFile;
   FCloseDecided = false;
   const bool targetShown = PageControl1->ActivePage() == tabTargetWindow;
   if (OptionSettingsDiffer(copy, TOptionSettings::FromCurrent(), targetShown)) {
