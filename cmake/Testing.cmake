@@ -2,6 +2,12 @@
 #
 #   km27_add_native_test(<name> SOURCES ... [LIBS ...])
 #       GoogleTest program for the native preset; each TEST becomes a ctest test.
+#   km27_add_linux_test(<name> SOURCES ... [LIBS ...] [TIMEOUT s])
+#       GoogleTest program of the Linux program's platform layers (linux
+#       preset), run as one test on an Xvfb display of its own (96 dpi).
+#   km27_add_linux_script_test(<name> COMMAND ... [TIMEOUT s])
+#       A script that drives the Linux program itself (it starts its own
+#       Xvfb); it finds the build in KM27_BUILD_DIR.
 #   km27_add_wine_test(<name> SOURCES ... [LIBS ...] [GTEST] [TIMEOUT s])
 #       Windows program run by ctest through Wine (cmake/wine-run.sh) with the
 #       build's own prefix and Xvfb display (fixture "wine").
@@ -46,7 +52,7 @@ else()
 endif()
 
 function(km27_add_native_test name)
-  if(WIN32)
+  if(WIN32 OR NOT KM27_CORE_TESTS)
     return()
   endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
@@ -84,4 +90,32 @@ function(km27_add_wine_script_test name)
   add_test(NAME ${name} COMMAND ${T_COMMAND})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "KM27_WINE_DIR=${KM27_WINE_DIR};KM27_WINE_RUN=${KM27_WINE_RUN};KM27_NATIVE_BUILD_DIR=${KM27_NATIVE_BUILD_DIR};KM27_BUILD_DIR=${CMAKE_BINARY_DIR};KM27_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()
+
+function(km27_add_linux_test name)
+  if(NOT KM27_LINUX)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} km27linux GTest::gtest GTest::gtest_main GTest::gmock)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 180)
+  endif()
+  add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96 -nolisten tcp" $<TARGET_FILE:${name}>)
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS linux
+    ENVIRONMENT "KM27_BUILD_DIR=${CMAKE_BINARY_DIR};KM27_SOURCE_DIR=${CMAKE_SOURCE_DIR};GDK_BACKEND=x11;NO_AT_BRIDGE=1")
+endfunction()
+
+function(km27_add_linux_script_test name)
+  if(NOT KM27_LINUX)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "TIMEOUT" "COMMAND" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 180)
+  endif()
+  add_test(NAME ${name} COMMAND ${T_COMMAND})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS linux
+    ENVIRONMENT "KM27_BUILD_DIR=${CMAKE_BINARY_DIR};KM27_SOURCE_DIR=${CMAKE_SOURCE_DIR};GDK_BACKEND=x11;NO_AT_BRIDGE=1")
 endfunction()

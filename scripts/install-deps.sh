@@ -4,7 +4,9 @@
 # x86_64 cross compilers, the 64-bit Wine loader (and the 32-bit one where
 # this host runs 32-bit programs: scripts/host32.sh), Xvfb and the small X
 # tools the Wine tests use, the SVG renderer that tools/icons/make-icons.sh
-# draws the icons with, and a Japanese font for the Japanese screenshots.
+# draws the icons with, a Japanese font for the Japanese screenshots, and the
+# Debian libraries the Linux program is built with (GTK 3, X11 with XTEST,
+# libxkbcommon, the StatusNotifier tray and desktop notifications).
 # Idempotent: packages already present are not touched.
 #
 # A mirror can be in the middle of a sync: an index then fails to download
@@ -29,7 +31,9 @@ for p in cmake ninja-build g++ googletest libgtest-dev clang libclang-rt-14-dev 
          mingw-w64-x86-64-dev mingw-w64-tools \
          wine wine64 \
          xvfb xauth x11-utils xdotool imagemagick librsvg2-bin procps psmisc file \
-         fonts-ipafont-gothic; do
+         fonts-ipafont-gothic \
+         pkg-config libgtk-3-dev libx11-dev libxtst-dev libxkbcommon-dev libxkbcommon-x11-dev \
+         libayatana-appindicator3-dev libnotify-dev dpkg-dev; do
   want "$p"
 done
 

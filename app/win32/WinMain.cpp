@@ -5,27 +5,20 @@
 #include <windows.h>
 #undef MessageBox
 
-#include <memory>
 #include <string>
 
+#include "app/ProgramWindows.h"
 #include "common/CodePage.h"
 #include "common/MessageSink.h"
 #include "common/win32/Win32CodePage.h"
-#include "device/Comm.h"
 #include "device/CommX.h"
 #include "device/Ports.h"
 #include "device/win32/PortsRegistry.h"
-#include "keyboard/KeyCode.h"
-#include "keyboard/ReadData.h"
 #include "keyboard/win32/Win32ForegroundWindow.h"
 #include "keyboard/win32/Win32KeyInjector.h"
-#include "settings/Language.h"
 #include "settings/Version.h"
 #include "settings/win32/Win32FileSystem.h"
 #include "shell/Main.h"
-#include "shell/ReadConsumers.h"
-#include "shell/option/Option.h"
-#include "shell/wizard/Wizard.h"
 #include "shell/win32/Win32DesktopShell.h"
 #include "shell/win32/Win32WindowService.h"
 #include "shell/win32/Win32TrayPeer.h"
@@ -124,69 +117,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ReadVersionInfo();
 
   // The windows, in their fixed order; all hidden.
-  auto main = std::make_unique<TfrmMain>();
-  frmMain = main.get();
-  auto comm = std::make_unique<TfrmComm>(CreateCommX());
-  frmComm = comm.get();
-  auto option = std::make_unique<TfrmOption>();
-  frmOption = option.get();
-  frmMain->OptionForm = frmOption;
-  frmMain->OnApplyOptionLayout = [] {
-    if (frmOption) frmOption->ApplyOptionLayout();
-  };
-  auto keyCode = std::make_unique<TfrmKeyCode>();
-  frmKeyCode = keyCode.get();
-  auto readData = std::make_unique<TfrmReadData>();
-  frmReadData = readData.get();
-  // The read data dialog runs the converter through the main window's actions.
-  frmReadData->Run.Start = [] { frmMain->actStart->Execute(); };
-  frmReadData->Run.Stop = [] { frmMain->actStop->Execute(); };
-  frmReadData->Run.ShowMain = [] { frmMain->actShowMain->Execute(); };
-  auto wizard = std::make_unique<TfrmWizard>();
-  frmWizard = wizard.get();
-  frmMain->WizardForm = frmWizard;
+  ProgramWindows windows(CreateCommX());
 
-  // Reads go to the setup wizard while it shows, else to the read data
-  // dialog while that shows.
-  static TReadConsumers readConsumers;
-  readConsumers.wizard = frmWizard;
-  readConsumers.wizardReadCheck = [] {
-    if (frmWizard) frmWizard->WizardReadCheck();
-  };
-  readConsumers.readData = frmReadData;
-  frmComm->readConsumers = &readConsumers;
-
-  LanguageForms forms;
-  forms.main = frmMain;
-  forms.comm = frmComm;
-  forms.option = frmOption;
-  forms.keyCode = frmKeyCode;
-  forms.readData = frmReadData;
-  forms.wizard = frmWizard;
-  SetLanguageForms(forms);
-
-  int code = app.Run();
-
-  // Windows go in reverse order; the port closes with the communication window.
-  SetLanguageForms(LanguageForms{});
-  frmComm->readConsumers = nullptr;
-  readConsumers.wizard = nullptr;
-  readConsumers.wizardReadCheck = nullptr;
-  frmMain->WizardForm = nullptr;
-  frmWizard = nullptr;
-  wizard.reset();
-  readConsumers.readData = nullptr;
-  frmReadData = nullptr;
-  readData.reset();
-  frmKeyCode = nullptr;
-  keyCode.reset();
-  frmMain->OptionForm = nullptr;
-  frmMain->OnApplyOptionLayout = nullptr;
-  frmOption = nullptr;
-  option.reset();
-  frmComm = nullptr;
-  comm.reset();
-  frmMain = nullptr;
-  main.reset();
-  return code;
+  return app.Run();
 }
