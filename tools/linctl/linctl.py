@@ -111,7 +111,7 @@ def main(argv):
         for a in walk(w):
             if a is w or a.getRoleName() in ("filler", "panel", "scroll pane", "viewport", "layered pane"):
                 continue
-            text = text_of(a).replace("\n", "\\n")
+            text = text_of(a).replace("\r", "").replace("\n", "\\n")
             print(f"{a.getRoleName()}\t{text}\t{state(a)}")
     elif cmd == "click":
         w = need(window(argv[2]), argv[2])
