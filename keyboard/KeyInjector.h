@@ -14,7 +14,6 @@ namespace km27 {
 // Windows virtual-key code the table lists, so a named key reads the same in
 // settings, recordings and the Windows injector.
 enum class NamedKey : uint8_t {
-  None = 0x00,
   Back = 0x08, Tab = 0x09, Enter = 0x0D, Shift = 0x10, Ctrl = 0x11, Alt = 0x12, Pause = 0x13,
   Caps = 0x14, Kana = 0x15, Kanji = 0x19, Esc = 0x1B, Henkan = 0x1C, Muhenkan = 0x1D,
   Space = 0x20, PageUp = 0x21, PageDown = 0x22, End = 0x23, Home = 0x24, Left = 0x25, Up = 0x26,
