@@ -25,6 +25,8 @@ struct TGeneral {
 
 struct TSerialSetup {
   int32_t Port = 1;
+  // The lasting name of the port's device where the system gives one (PortIdentity.h).
+  std::string PortId;
   int32_t BaudRate = 9600;
   int32_t DataBits = 8;
   int32_t Parity = 1;          // 0 none, 1 even, 2 odd

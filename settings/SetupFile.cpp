@@ -1,5 +1,7 @@
 #include "settings/SetupFile.h"
 
+#include "settings/PortIdentity.h"
+
 #include "common/TextHelpers.h"
 #include "settings/Define.h"
 #include "settings/FileLocations.h"
@@ -70,6 +72,13 @@ void LoadSettings(const IniFile& ini) {
   if (General.Interface != "TCP/IP") {
     const char* C = "Connection";
     Serial.Port = ini.ReadInteger(C, "Port", "1", 1);
+    Serial.PortId.clear();
+    if (IPortIdentity* identity = PortIdentity()) {
+      // The device the settings were made with, wherever it is plugged in now.
+      Serial.PortId = ini.ReadString(C, "PortId", "");
+      if (!Serial.PortId.empty())
+        if (const int32_t now = identity->PortOfId(Serial.PortId); now > 0) Serial.Port = now;
+    }
     Serial.BaudRate = ini.ReadInteger(C, "BaudRate", "9600", 9600);
     Serial.DataBits = ini.ReadInteger(C, "DataBits", General.ProtocolNo == 3 ? "8" : "7", 8);
     Serial.Parity = ini.ReadInteger(C, "Parity", "1", 1);
@@ -132,6 +141,12 @@ void SaveSettings(IniFile& ini) {
   ini.WriteString(G, "SPSetting", General.SPSetting);
   ini.WriteString(G, "WizardStatus", General.WizardStatus);
   ini.WriteInteger("Connection", "Port", Serial.Port);
+  if (IPortIdentity* identity = PortIdentity()) {
+    // A port whose device is away keeps the name it was saved with.
+    const std::string id = identity->IdOfPort(Serial.Port);
+    if (!id.empty() || identity->PortOfId(Serial.PortId) > 0) Serial.PortId = id;
+    ini.WriteString("Connection", "PortId", Serial.PortId);
+  }
 
   const char* D = "CardData";
   ini.WriteString(D, "Tracks", CardData.Tracks);

@@ -21,6 +21,7 @@
 #include "settings/FileSystem.h"
 #include "settings/Version.h"
 #include "settings/Messages.h"
+#include "settings/PortIdentity.h"
 #include "settings/posix/PosixFileSystem.h"
 #include "shell/Main.h"
 #include "ui/gtk/GtkApplication.h"
@@ -40,6 +41,9 @@ ISerialDeviceMap& ChooseSerialDevices() {
   static DirectorySerialDeviceMap links;
   const char* dir = std::getenv("KM27_SERIAL_DIR");
   if (dir && *dir) return links;
+  // The settings also name a USB adapter by its serial id, so its port stays
+  // the same device when ttyUSBn changes with the order of plugging in.
+  SetPortIdentity(&system);
   return system;
 }
 

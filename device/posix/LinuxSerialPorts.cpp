@@ -107,8 +107,8 @@ std::string LinuxSerialDeviceMap::DevicePath(const std::string& name) {
   return device.empty() ? device : (fs::path(dev_) / device).string();
 }
 
-std::string LinuxSerialDeviceMap::PortLabel(const std::string& name) {
-  const std::string device = DeviceOfPort(PortOfName(name));
+std::string LinuxSerialDeviceMap::IdOfPort(int32_t port) {
+  const std::string device = DeviceOfPort(port);
   if (device.empty()) return {};
   std::vector<std::string> links;
   std::error_code ec;
@@ -121,7 +121,23 @@ std::string LinuxSerialDeviceMap::PortLabel(const std::string& name) {
   }
   if (links.empty()) return {};
   // Several links to one device (rare): the same one every time.
-  return SerialLabelOfId(*std::min_element(links.begin(), links.end()));
+  return *std::min_element(links.begin(), links.end());
+}
+
+int32_t LinuxSerialDeviceMap::PortOfId(const std::string& id) {
+  // Only a plain name of the folder: a stored "../x" must not reach outside it.
+  if (id.empty() || id.find('/') != std::string::npos || id == "." || id == "..") return 0;
+  std::error_code ec;
+  const fs::path target = fs::read_symlink(fs::path(dev_) / "serial" / "by-id" / id, ec);
+  if (ec) return 0;
+  const std::string device = target.filename().string();
+  if (!fs::exists(fs::path(dev_) / device, ec)) return 0;
+  return PortOfDevice(device);
+}
+
+std::string LinuxSerialDeviceMap::PortLabel(const std::string& name) {
+  const std::string id = IdOfPort(PortOfName(name));
+  return id.empty() ? std::string() : SerialLabelOfId(id);
 }
 
 std::string SerialLabelOfId(const std::string& idName) {

@@ -8,10 +8,11 @@
 #include <string>
 
 #include "device/Ports.h"
+#include "settings/PortIdentity.h"
 
 namespace km27 {
 
-class LinuxSerialDeviceMap : public ISerialDeviceMap {
+class LinuxSerialDeviceMap : public ISerialDeviceMap, public IPortIdentity {
  public:
   // The roots are parameters so that a test can give a tree of its own.
   explicit LinuxSerialDeviceMap(std::string devRoot = "/dev", std::string sysRoot = "/sys");
@@ -21,6 +22,12 @@ class LinuxSerialDeviceMap : public ISerialDeviceMap {
   // The device of a COM number of the scheme above, present or not; empty
   // for any other name.
   std::string DevicePath(const std::string& name) override;
+
+  // A device's lasting name is its link in <dev>/serial/by-id (maker, model
+  // and serial number), which stays while ttyUSBn changes with the order
+  // of plugging in.
+  std::string IdOfPort(int32_t port) override;
+  int32_t PortOfId(const std::string& id) override;
 
  private:
   std::string dev_, sys_;

@@ -7,6 +7,10 @@
 
 #include "device/posix/LinuxSerialPorts.h"
 #include "device/posix/PosixCommX.h"
+#include "settings/Define.h"
+#include "settings/IniFile.h"
+#include "settings/PortIdentity.h"
+#include "settings/SetupFile.h"
 
 namespace km27 {
 namespace {
@@ -71,6 +75,42 @@ TEST(SerialLabelOfId, MakerModelAndSerialNumber) {
       {"usb--if00-port0", ""},
   };
   for (const auto& r : rows) EXPECT_EQ(SerialLabelOfId(r.id), r.label) << r.id;
+}
+
+}  // namespace
+}  // namespace km27
+
+namespace km27 {
+namespace {
+
+// Settings made with an adapter keep meaning that adapter when it comes back
+// under another ttyUSB number; a file without the name (from Windows) keeps
+// its number, and a name that points outside the by-id folder is no name.
+TEST_F(LinuxSerialPortsTest, TheSettingsFollowTheAdapterAcrossReplugging) {
+  const std::string id = "usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
+  const auto plug = [&](const std::string& tty) {
+    fs::remove(root / "dev/serial/by-id" / id);
+    Write("dev/" + tty, "");
+    fs::create_symlink("../../" + tty, root / "dev/serial/by-id" / id);
+  };
+  SetPortIdentity(&map);
+  plug("ttyUSB0");
+  IniFile saved;
+  Serial.Port = PortNumberOf("COM100");
+  SaveSettings(saved);
+
+  fs::remove(root / "dev/ttyUSB0");
+  plug("ttyUSB1");
+  LoadSettings(saved);
+  EXPECT_EQ(map.DevicePath("COM" + std::to_string(Serial.Port)), (root / "dev/ttyUSB1").string());
+
+  for (const char* stored : {"", "../../ttyUSB1"}) {
+    IniFile other = saved;
+    other.WriteString("Connection", "PortId", stored);
+    LoadSettings(other);
+    EXPECT_EQ(Serial.Port, 100) << stored;
+  }
+  SetPortIdentity(nullptr);
 }
 
 }  // namespace
