@@ -143,15 +143,16 @@ GtkWidget* GtkFormPeer::ContainerOf(const Control& c) {
 // ---- mirroring the model ----
 
 void GtkFormPeer::Changed(Component& c, Prop p) {
+  // The main window's font tells the program's code page (a language
+  // file's FontCharSet), also before its window is made; the application
+  // converts every text again.
+  if (app_ && &c == &form_ && p == Prop::Font && form_.IsMainForm)
+    app_->SetCodePage(CodePageOfCharSet(form_.GetFont().charSet));
   if (!app_ || !realized_ || !window_) return;
   if (&c == &form_) {
     if (p == Prop::Caption) gtk_window_set_title(GTK_WINDOW(window_), Utf8(form_.Caption()).c_str());
-    if (p == Prop::Font) {
-      // The main window's font tells the program's code page (a language
-      // file's FontCharSet); the application converts every text again.
-      if (form_.IsMainForm) app_->SetCodePage(CodePageOfCharSet(form_.GetFont().charSet));
+    if (p == Prop::Font)
       for (auto& item : items_) ApplyStyle(*item);
-    }
     return;
   }
   Item* item = Find(c);

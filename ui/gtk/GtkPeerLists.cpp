@@ -46,6 +46,9 @@ bool GtkFormPeer::CreateListFamily(Item& item) {
     case Kind::ComboBox:
       item.outer = item.widget = static_cast<ComboBox&>(*item.control).Editable ? gtk_combo_box_text_new_with_entry()
                                                                                : gtk_combo_box_text_new();
+      // The design gives the width; the entry's own minimum must not exceed it.
+      if (GtkWidget* entry = gtk_bin_get_child(GTK_BIN(item.widget)); entry && GTK_IS_ENTRY(entry))
+        gtk_entry_set_width_chars(GTK_ENTRY(entry), 1);
       g_signal_connect(item.widget, "changed", G_CALLBACK(OnComboChanged), data);
       return true;
     case Kind::ListBox:
