@@ -366,6 +366,10 @@ void GtkFormPeer::ApplyText(Item& item) {
       if (item.widget) {
         const std::string caption = Utf8(c.Caption());
         gtk_frame_set_label(GTK_FRAME(item.widget), caption.empty() ? nullptr : caption.c_str());
+        // The caption starts where Windows draws it, 8 design pixels in:
+        // colour marks are laid over the blanks it begins with.
+        if (GtkWidget* label = gtk_frame_get_label_widget(GTK_FRAME(item.widget)))
+          gtk_widget_set_margin_start(label, std::max(0, Scale(8) - 3));
       }
       break;
     case Kind::Button:
