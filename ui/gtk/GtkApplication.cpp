@@ -224,10 +224,7 @@ void GtkApplication::Beep() { gdk_display_beep(gdk_display_get_default()); }
 
 void GtkApplication::SimpleBeep() { Beep(); }
 
-void GtkApplication::SetTitle(const std::string& title) {
-  title_ = title;
-  g_set_application_name(gtkpeer::ToUtf8(title, codePage_).c_str());
-}
+void GtkApplication::SetTitle(const std::string& title) { title_ = title; }
 
 void GtkApplication::Terminate() {
   terminated_ = true;

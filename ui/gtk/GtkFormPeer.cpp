@@ -130,6 +130,11 @@ void GtkFormPeer::CreateControlWidget(Item& item) {
     if (w) Track(item, w);
   Place(ContainerOf(*item.control), item.outer, Rect{0, 0, 1, 1});
   if (item.widget && item.widget != item.outer) gtk_widget_show(item.widget);
+  if (auto* b = dynamic_cast<Button*>(item.control); b && b->Default) {
+    // Drawn as the window's default button; Enter itself is OnWindowKey's.
+    gtk_widget_set_can_default(item.widget, TRUE);
+    gtk_window_set_default(GTK_WINDOW(window_), item.widget);
+  }
 }
 
 void GtkFormPeer::Track(Item& item, GtkWidget* w) { SetRecord(w, &item); }
@@ -483,51 +488,6 @@ void GtkFormPeer::SetFocus(Control& c) {
   if (GtkWidget* w = InputWidget(c)) gtk_widget_grab_focus(w);
 }
 
-void GtkFormPeer::Popup(PopupMenu& m, int x, int y) {
-  if (!app_) return;
-  GtkWidget* menu = gtk_menu_new();
-  for (MenuItem* mi : m.Items()) {
-    if (!mi->Visible()) continue;
-    if (mi->Caption() == "-") {
-      gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
-      continue;
-    }
-    GtkWidget* w = gtk_menu_item_new_with_label(Utf8(mi->Caption()).c_str());
-    if (mi->Default) {
-      // The default command stands out in bold, as on Windows.
-      GtkWidget* label = gtk_bin_get_child(GTK_BIN(w));
-      char* markup = g_markup_printf_escaped("<b>%s</b>", Utf8(mi->Caption()).c_str());
-      gtk_label_set_markup(GTK_LABEL(label), markup);
-      g_free(markup);
-    }
-    gtk_widget_set_sensitive(w, mi->Enabled());
-    g_object_set_data(G_OBJECT(w), "km27-menu-item", mi);
-    g_signal_connect(w, "activate", G_CALLBACK(+[](GtkWidget* w, gpointer self) {
-                       auto* mi = static_cast<MenuItem*>(g_object_get_data(G_OBJECT(w), "km27-menu-item"));
-                       auto* peer = static_cast<GtkFormPeer*>(self);
-                       if (mi && peer->app_) peer->Guard([mi] { mi->Click(); });
-                     }),
-                     this);
-    gtk_menu_shell_append(GTK_MENU_SHELL(menu), w);
-  }
-  gtk_widget_show_all(menu);
-  g_object_ref_sink(menu);
-  // The menu runs until it closes, as TrackPopupMenu does.
-  GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
-  gulong done = g_signal_connect_swapped(menu, "deactivate", G_CALLBACK(g_main_loop_quit), loop);
-  GdkRectangle at{x, y, 1, 1};
-  gtk_menu_popup_at_rect(GTK_MENU(menu), gdk_get_default_root_window(), &at, GDK_GRAVITY_NORTH_WEST,
-                         GDK_GRAVITY_NORTH_WEST, nullptr);
-  if (gtk_widget_get_visible(menu)) g_main_loop_run(loop);
-  g_signal_handler_disconnect(menu, done);
-  g_main_loop_unref(loop);
-  // Activation comes after deactivate: let it run before the menu goes.
-  for (int i = 0; i < 100 && g_main_context_iteration(nullptr, FALSE); ++i) {
-  }
-  gtk_widget_destroy(menu);
-  g_object_unref(menu);
-}
-
 void GtkFormPeer::Minimize() {
   if (!window_) return;
   ++showing_;
@@ -607,7 +567,7 @@ gboolean GtkFormPeer::OnWindowState(GtkWidget*, GdkEventWindowState* ev, gpointe
 
 void GtkFormPeer::OnRootAllocate(GtkWidget*, GdkRectangle* a, gpointer data) {
   auto* self = static_cast<GtkFormPeer*>(data);
-  if (!self->realized_ || (a->width == self->laidWidth_ && a->height == self->laidHeight_)) return;
+  if (!self->app_ || !self->realized_ || (a->width == self->laidWidth_ && a->height == self->laidHeight_)) return;
   // The window grew or shrank: anchored controls follow.
   self->QueueLayout();
 }

@@ -270,6 +270,33 @@ TEST_F(GtkInputTest, MessageBoxesGiveTheButtonTheUserChose) {
   }
 }
 
+TEST_F(GtkInputTest, APopupMenuRunsTheChosenItem) {
+  auto& menu = form_->Make<ui::PopupMenu>("pmnTest");
+  auto& first = form_->Make<ui::MenuItem>("mnuFirst", &menu);
+  first.SetCaption("First");
+  form_->Make<ui::MenuItem>("mnuLine", &menu).SetCaption("-");
+  auto& second = form_->Make<ui::MenuItem>("mnuSecond", &menu);
+  second.SetCaption("Second");
+  second.Default = true;
+  int chosen = 0;
+  first.OnClick = [&chosen] { chosen = 1; };
+  second.OnClick = [&chosen] { chosen = 2; };
+  // The user picks the third entry (after the separator) while the menu is up.
+  g_timeout_add(300, [](gpointer) -> gboolean {
+    GList* all = gtk_window_list_toplevels();
+    for (GList* l = all; l; l = l->next)
+      if (GtkWidget* m = gtk_bin_get_child(GTK_BIN(l->data)); m && GTK_IS_MENU(m) && gtk_widget_get_mapped(m)) {
+        GList* items = gtk_container_get_children(GTK_CONTAINER(m));
+        gtk_menu_shell_activate_item(GTK_MENU_SHELL(m), GTK_WIDGET(g_list_nth_data(items, 2)), TRUE);
+        g_list_free(items);
+      }
+    g_list_free(all);
+    return G_SOURCE_REMOVE;
+  }, nullptr);
+  form_->PopupMenuAt(menu, 100, 100);
+  EXPECT_EQ(chosen, 2);
+}
+
 TEST_F(GtkInputTest, TimersFireOnTheMainLoopAndNeverInsideThemselves) {
   auto& repeating = form_->Make<ui::Timer>("tmrRepeat", 20, true);
   auto& once = form_->Make<ui::Timer>("tmrOnce", 20, true);
