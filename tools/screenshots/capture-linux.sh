@@ -2,8 +2,11 @@
 # Pictures of the Linux program km27 (GTK 3) on a display of its own (Xvfb):
 # the setup wizard of a new installation, the main window and the pages of
 # the options dialog (the target window page in probe mode), each window
-# alone. There is no window manager on the display: the windows have no
-# frames. Controls are clicked at their designed places, scaled.
+# alone. The reader simulator plays the reader on COM37 (a link in a folder
+# of ports, KM27_SERIAL_DIR), so the wizard finds it and reads a test swipe.
+# There is no window manager on the display: the windows have no frames.
+# Controls are clicked at their designed places, scaled; what the program
+# does in between is waited for with pauses.
 #
 #   tools/screenshots/capture-linux.sh [--dpi N] [--japanese] [--out DIR]
 #
@@ -28,7 +31,8 @@ out=${out:-$root/docs/screenshots/linux/$variant}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 bin=$root/build/linux/bin
-[ -x "$bin/km27" ] || { echo "build first: cmake --build --preset linux --target km27"; exit 1; }
+sim_bin=$root/build/linux/tools/sim/km27sim
+[ -x "$bin/km27" ] && [ -x "$sim_bin" ] || { echo "build first: cmake --build --preset linux --target km27 km27sim"; exit 1; }
 
 fail() { echo "capture-linux: $*" >&2; exit 1; }
 work=$(mktemp -d)
@@ -39,13 +43,24 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+[ -n "${KM27_KEEP:-}" ] && trap "cp -r $work /tmp/capture-work; cleanup" EXIT
 
 # A portable copy: the program, its default settings (named after the
 # program) and the language files; an empty folder of serial ports.
 cp "$bin/km27" "$bin/English.rlf" "$bin/Japanese.rlf" "$work/"
 cp "$bin/KM27.ni" "$work/km27.ni"
 [ -n "$japanese" ] && sed -i 's/^LanguageFile=.*\r$/LanguageFile=Japanese.rlf\r/' "$work/km27.ni"
+# A pseudo-terminal has no modem lines: their check is off, as in the
+# pictures of the Windows program.
+sed -i 's/^Parity=1\r$/Parity=0\r/; s/^ConnectionCheck=111\r$/ConnectionCheck=101\r/' "$work/km27.ni"
 mkdir -p "$work/ports"
+"$sim_bin" --link "$work/ports/COM37" --ready-file "$work/sim.ready" --control-tcp 0 --no-stdin \
+  --log "$work/sim.log" >"$work/sim.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 1 100); do grep -q '^tcp ' "$work/sim.ready" 2>/dev/null && break; sleep 0.05; done
+sim_tcp=$(awk '/^tcp /{print $2}' "$work/sim.ready" 2>/dev/null)
+[ -n "$sim_tcp" ] || fail "the reader simulator did not start: $(cat "$work/sim.out")"
+sim() { "$sim_bin" --send-tcp "$sim_tcp" "$@" >/dev/null; }
 
 display=":$((90 + RANDOM % 400))"
 Xvfb "$display" -screen 0 1280x1024x24 -dpi "$dpi" -nolisten tcp >/dev/null 2>&1 &
@@ -67,7 +82,7 @@ stop_km27() {
 # window <WM_CLASS>: the id of the shown window of that class (waits for it).
 window() {
   local id
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 200); do
     id=$(xdotool search --onlyvisible --classname "^$1\$" 2>/dev/null | head -1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
@@ -92,17 +107,38 @@ shot() {
 }
 
 # ---- the first start: the setup wizard ----
+# Its pages lie at (8, 56) of the window; its buttons along the bottom.
 start_km27
-shot wizard-1 "$(window TfrmWizard)"
+wizard=$(window TfrmWizard) || exit 1
+sleep 1
+shot wizard-1 "$wizard"
+click "$wizard" 114 194  # Connect Test
+sleep 6                  # every listed port is tried; COM37 answers
+shot wizard-1-found "$wizard"
+click "$wizard" 360 354  # Next
+sleep 1
+sim swipe 0:4900123456789 0:1234567890
+sleep 2
+shot wizard-2 "$wizard"
+click "$wizard" 360 354  # Next
+sleep 1
+click "$wizard" 60 99    # Manual Start Mode
+sleep 0.5
+shot wizard-3 "$wizard"
+click "$wizard" 360 354  # Complete
+sleep 1
+xdotool key Return       # "Save setup data?": OK
+sleep 2
+main=$(window TfrmMain) || exit 1
+shot main "$main"
 stop_km27
 
-# ---- the main window and the options dialog, set up as after the wizard ----
-sed 's/^WizardStatus=.*\r$/WizardStatus=111\r/' "$work/km27.ni" >"$work/km27.ini"
+# ---- the options dialog, with the settings the wizard stored ----
+[ -f "$work/km27.ini" ] || fail "the wizard stored no settings"
 start_km27
-main=$(window TfrmMain)
-shot main "$main"
+main=$(window TfrmMain) || exit 1
 click "$main" 111 95  # Show Option
-option=$(window TfrmOption)
+option=$(window TfrmOption) || exit 1
 # The tool bar's buttons in the order shown: the target window page's button
 # shows only in probe mode.
 names=([1]=general [2]=communication [3]=keyboard [4]=about)
@@ -115,9 +151,9 @@ stop_km27
 # ---- the target window page: probe mode ----
 sed -i 's/^Release=.*\r$/Release=ProbeMode\r/' "$work/km27.ini"
 start_km27
-main=$(window TfrmMain)
+main=$(window TfrmMain) || exit 1
 click "$main" 111 95
-option=$(window TfrmOption)
+option=$(window TfrmOption) || exit 1
 click "$option" $((112 * 3 - 56)) 29
 shot option-target-window "$option"
 stop_km27
