@@ -118,6 +118,7 @@ class ProgramWindowsTest : public ::testing::TestWithParam<int> {
   // placed in, at its designed bounds scaled to the screen.
   void ExpectLaidOutAsDesigned(ui::Form& form) {
     const int dpi = GetParam();
+    int checked = 0;
     for (const auto& comp : form.Components()) {
       auto* c = dynamic_cast<ui::Control*>(comp.get());
       auto* peer = dynamic_cast<ui::GtkFormPeer*>(form.Peer());
@@ -132,7 +133,9 @@ class ProgramWindowsTest : public ::testing::TestWithParam<int> {
       EXPECT_EQ(got, want) << where;
       EXPECT_TRUE(a.x >= p.x && a.y >= p.y && a.x + a.width <= p.x + p.width && a.y + a.height <= p.y + p.height)
           << where << " lies outside its container";
+      ++checked;
     }
+    EXPECT_GT(checked, 0) << form.Name() << " shows no control";
   }
 
   std::unique_ptr<TestApp> app_;
@@ -240,6 +243,29 @@ TEST_F(GtkInputTest, ClicksAndTypingReachTheModelThroughX) {
   EXPECT_TRUE(PumpUntil([this] { return edit_->Text() == "abcz"; })) << edit_->Text();
   EXPECT_EQ(seen, "x\bz");
   EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(WidgetOf(*form_, *edit_))), "abcz");
+}
+
+TEST_F(GtkInputTest, InputTheCodePageCannotHoldIsRefusedAndLengthsAreBytes) {
+  GtkEditable* entry = GTK_EDITABLE(WidgetOf(*form_, *edit_));
+  gint at = 0;
+  gtk_editable_insert_text(entry, "\xC3\xA9", -1, &at);  // é: one byte of code page 1252
+  EXPECT_EQ(edit_->Text(), "\xE9");
+  gtk_editable_insert_text(entry, "\xE3\x81\x82", -1, &at);  // あ: none of 1252's
+  EXPECT_EQ(edit_->Text(), "\xE9");
+  EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(entry)), "\xC3\xA9");
+
+  app_->SetCodePage(932);
+  edit_->SetText("");
+  edit_->SetMaxLength(3);
+  at = 0;
+  gtk_editable_insert_text(entry, "\xE3\x81\x82", -1, &at);  // あ: two bytes of 932
+  gtk_editable_insert_text(entry, "\xE3\x81\x84", -1, &at);  // い would make four
+  gtk_editable_insert_text(entry, "a", -1, &at);
+  EXPECT_EQ(edit_->Text(), "\x82\xA0" "a");
+  // A selection made in the widget reaches the model in bytes.
+  gtk_editable_select_region(entry, 1, 2);
+  EXPECT_EQ(edit_->SelStart(), 2);
+  EXPECT_EQ(edit_->SelLength(), 1);
 }
 
 TEST_F(GtkInputTest, MessageBoxesGiveTheButtonTheUserChose) {
