@@ -194,7 +194,7 @@ void GtkFormPeer::ApplyLines(Item& item) {
     ApplyEditText(item);
     return;
   }
-  // Appended: only the new part goes to the view, so long logs stay cheap.
+  // Appended: only what was added goes to the view, so long logs stay cheap.
   ++updating_;
   GtkTextBuffer* b = gtk_text_view_get_buffer(GTK_TEXT_VIEW(item.widget));
   GtkTextIter end;
