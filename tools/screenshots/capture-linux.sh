@@ -48,11 +48,11 @@ trap cleanup EXIT
 # A portable copy: the program, its default settings (named after the
 # program) and the language files; an empty folder of serial ports.
 cp "$bin/km27" "$bin/English.rlf" "$bin/Japanese.rlf" "$work/"
-cp "$bin/KM27.ni" "$work/km27.ni"
-[ -n "$japanese" ] && sed -i 's/^LanguageFile=.*\r$/LanguageFile=Japanese.rlf\r/' "$work/km27.ni"
+cp "$bin/KM27.ni" "$work/KM27.ni"
+[ -n "$japanese" ] && sed -i 's/^LanguageFile=.*\r$/LanguageFile=Japanese.rlf\r/' "$work/KM27.ni"
 # A pseudo-terminal has no modem lines: their check is off, as in the
 # pictures of the Windows program.
-sed -i 's/^Parity=1\r$/Parity=0\r/; s/^ConnectionCheck=111\r$/ConnectionCheck=101\r/' "$work/km27.ni"
+sed -i 's/^Parity=1\r$/Parity=0\r/; s/^ConnectionCheck=111\r$/ConnectionCheck=101\r/' "$work/KM27.ni"
 mkdir -p "$work/ports"
 "$sim_bin" --link "$work/ports/COM37" --ready-file "$work/sim.ready" --control-tcp 0 --no-stdin \
   --log "$work/sim.log" >"$work/sim.out" 2>&1 &
@@ -134,7 +134,7 @@ shot main "$main"
 stop_km27
 
 # ---- the options dialog, with the settings the wizard stored ----
-[ -f "$work/km27.ini" ] || fail "the wizard stored no settings"
+[ -f "$work/KM27.ini" ] || fail "the wizard stored no settings"
 start_km27
 main=$(window TfrmMain) || exit 1
 click "$main" 111 95  # Show Option
@@ -149,7 +149,7 @@ done
 stop_km27
 
 # ---- the target window page: probe mode ----
-sed -i 's/^Release=.*\r$/Release=ProbeMode\r/' "$work/km27.ini"
+sed -i 's/^Release=.*\r$/Release=ProbeMode\r/' "$work/KM27.ini"
 start_km27
 main=$(window TfrmMain) || exit 1
 click "$main" 111 95
