@@ -45,6 +45,7 @@ GtkFormPeer::~GtkFormPeer() {
     g_signal_handlers_disconnect_by_data(window_, this);
     if (root_) g_signal_handlers_disconnect_by_data(root_, this);
     gtk_widget_destroy(window_);
+    g_object_unref(window_);  // the reference taken when it was made
   }
 }
 
