@@ -547,9 +547,10 @@ gboolean GtkFormPeer::OnWindowKey(GtkWidget*, GdkEventKey* ev, gpointer data) {
   const bool esc = ev->keyval == GDK_KEY_Escape;
   if (!enter && !esc) return FALSE;
   // Enter presses the default button and Esc the cancel button, as the
-  // dialog keys of Windows do; a focused button or memo keeps Enter.
+  // dialog keys of Windows do; a focused push button or memo keeps Enter
+  // (a check box or radio button does not).
   GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(self->window_));
-  if (enter && focus && (GTK_IS_BUTTON(focus) || GTK_IS_TEXT_VIEW(focus))) return FALSE;
+  if (enter && focus && ((GTK_IS_BUTTON(focus) && !GTK_IS_CHECK_BUTTON(focus)) || GTK_IS_TEXT_VIEW(focus))) return FALSE;
   Button* b = self->DialogButton(enter);
   if (!b) return FALSE;
   self->Guard([b] { b->Click(); });
