@@ -33,7 +33,7 @@ check, radio { min-width: 12px; min-height: 12px; margin: 0 4px 0 0; }
 notebook > header > tabs > tab { padding: 1px 6px; min-height: 0; min-width: 0; }
 notebook > header.top > tabs > tab { margin: 0; }
 treeview.view header button { padding: 0 4px; min-height: 0; }
-frame > label { margin: 0 2px; }
+frame > label { margin: 0; }
 toolbar { padding: 0; }
 .km27-toolbutton { padding: 0; }
 .km27-updown button { padding: 0; min-height: 0; min-width: 0; }
@@ -224,10 +224,7 @@ void GtkApplication::Beep() { gdk_display_beep(gdk_display_get_default()); }
 
 void GtkApplication::SimpleBeep() { Beep(); }
 
-void GtkApplication::SetTitle(const std::string& title) {
-  title_ = title;
-  g_set_application_name(gtkpeer::ToUtf8(title, codePage_).c_str());
-}
+void GtkApplication::SetTitle(const std::string& title) { title_ = title; }
 
 void GtkApplication::Terminate() {
   terminated_ = true;

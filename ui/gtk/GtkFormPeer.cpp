@@ -45,6 +45,7 @@ GtkFormPeer::~GtkFormPeer() {
     g_signal_handlers_disconnect_by_data(window_, this);
     if (root_) g_signal_handlers_disconnect_by_data(root_, this);
     gtk_widget_destroy(window_);
+    g_object_unref(window_);  // the reference taken when it was made
   }
 }
 
@@ -130,6 +131,11 @@ void GtkFormPeer::CreateControlWidget(Item& item) {
     if (w) Track(item, w);
   Place(ContainerOf(*item.control), item.outer, Rect{0, 0, 1, 1});
   if (item.widget && item.widget != item.outer) gtk_widget_show(item.widget);
+  if (auto* b = dynamic_cast<Button*>(item.control); b && b->Default) {
+    // Drawn as the window's default button; Enter itself is OnWindowKey's.
+    gtk_widget_set_can_default(item.widget, TRUE);
+    gtk_window_set_default(GTK_WINDOW(window_), item.widget);
+  }
 }
 
 void GtkFormPeer::Track(Item& item, GtkWidget* w) { SetRecord(w, &item); }
@@ -143,15 +149,16 @@ GtkWidget* GtkFormPeer::ContainerOf(const Control& c) {
 // ---- mirroring the model ----
 
 void GtkFormPeer::Changed(Component& c, Prop p) {
+  // The main window's font tells the program's code page (a language
+  // file's FontCharSet), also before its window is made; the application
+  // converts every text again.
+  if (app_ && &c == &form_ && p == Prop::Font && form_.IsMainForm)
+    app_->SetCodePage(CodePageOfCharSet(form_.GetFont().charSet));
   if (!app_ || !realized_ || !window_) return;
   if (&c == &form_) {
     if (p == Prop::Caption) gtk_window_set_title(GTK_WINDOW(window_), Utf8(form_.Caption()).c_str());
-    if (p == Prop::Font) {
-      // The main window's font tells the program's code page (a language
-      // file's FontCharSet); the application converts every text again.
-      if (form_.IsMainForm) app_->SetCodePage(CodePageOfCharSet(form_.GetFont().charSet));
+    if (p == Prop::Font)
       for (auto& item : items_) ApplyStyle(*item);
-    }
     return;
   }
   Item* item = Find(c);
@@ -365,6 +372,10 @@ void GtkFormPeer::ApplyText(Item& item) {
       if (item.widget) {
         const std::string caption = Utf8(c.Caption());
         gtk_frame_set_label(GTK_FRAME(item.widget), caption.empty() ? nullptr : caption.c_str());
+        // The caption starts where Windows draws it, 8 design pixels in:
+        // colour marks are laid over the blanks it begins with.
+        if (GtkWidget* label = gtk_frame_get_label_widget(GTK_FRAME(item.widget)))
+          gtk_widget_set_margin_start(label, std::max(0, Scale(8) - 3));
       }
       break;
     case Kind::Button:
@@ -478,51 +489,6 @@ void GtkFormPeer::SetFocus(Control& c) {
   if (GtkWidget* w = InputWidget(c)) gtk_widget_grab_focus(w);
 }
 
-void GtkFormPeer::Popup(PopupMenu& m, int x, int y) {
-  if (!app_) return;
-  GtkWidget* menu = gtk_menu_new();
-  for (MenuItem* mi : m.Items()) {
-    if (!mi->Visible()) continue;
-    if (mi->Caption() == "-") {
-      gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
-      continue;
-    }
-    GtkWidget* w = gtk_menu_item_new_with_label(Utf8(mi->Caption()).c_str());
-    if (mi->Default) {
-      // The default command stands out in bold, as on Windows.
-      GtkWidget* label = gtk_bin_get_child(GTK_BIN(w));
-      char* markup = g_markup_printf_escaped("<b>%s</b>", Utf8(mi->Caption()).c_str());
-      gtk_label_set_markup(GTK_LABEL(label), markup);
-      g_free(markup);
-    }
-    gtk_widget_set_sensitive(w, mi->Enabled());
-    g_object_set_data(G_OBJECT(w), "km27-menu-item", mi);
-    g_signal_connect(w, "activate", G_CALLBACK(+[](GtkWidget* w, gpointer self) {
-                       auto* mi = static_cast<MenuItem*>(g_object_get_data(G_OBJECT(w), "km27-menu-item"));
-                       auto* peer = static_cast<GtkFormPeer*>(self);
-                       if (mi && peer->app_) peer->Guard([mi] { mi->Click(); });
-                     }),
-                     this);
-    gtk_menu_shell_append(GTK_MENU_SHELL(menu), w);
-  }
-  gtk_widget_show_all(menu);
-  g_object_ref_sink(menu);
-  // The menu runs until it closes, as TrackPopupMenu does.
-  GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
-  gulong done = g_signal_connect_swapped(menu, "deactivate", G_CALLBACK(g_main_loop_quit), loop);
-  GdkRectangle at{x, y, 1, 1};
-  gtk_menu_popup_at_rect(GTK_MENU(menu), gdk_get_default_root_window(), &at, GDK_GRAVITY_NORTH_WEST,
-                         GDK_GRAVITY_NORTH_WEST, nullptr);
-  if (gtk_widget_get_visible(menu)) g_main_loop_run(loop);
-  g_signal_handler_disconnect(menu, done);
-  g_main_loop_unref(loop);
-  // Activation comes after deactivate: let it run before the menu goes.
-  for (int i = 0; i < 100 && g_main_context_iteration(nullptr, FALSE); ++i) {
-  }
-  gtk_widget_destroy(menu);
-  g_object_unref(menu);
-}
-
 void GtkFormPeer::Minimize() {
   if (!window_) return;
   ++showing_;
@@ -581,9 +547,10 @@ gboolean GtkFormPeer::OnWindowKey(GtkWidget*, GdkEventKey* ev, gpointer data) {
   const bool esc = ev->keyval == GDK_KEY_Escape;
   if (!enter && !esc) return FALSE;
   // Enter presses the default button and Esc the cancel button, as the
-  // dialog keys of Windows do; a focused button or memo keeps Enter.
+  // dialog keys of Windows do; a focused push button or memo keeps Enter
+  // (a check box or radio button does not).
   GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(self->window_));
-  if (enter && focus && (GTK_IS_BUTTON(focus) || GTK_IS_TEXT_VIEW(focus))) return FALSE;
+  if (enter && focus && ((GTK_IS_BUTTON(focus) && !GTK_IS_CHECK_BUTTON(focus)) || GTK_IS_TEXT_VIEW(focus))) return FALSE;
   Button* b = self->DialogButton(enter);
   if (!b) return FALSE;
   self->Guard([b] { b->Click(); });
@@ -602,7 +569,7 @@ gboolean GtkFormPeer::OnWindowState(GtkWidget*, GdkEventWindowState* ev, gpointe
 
 void GtkFormPeer::OnRootAllocate(GtkWidget*, GdkRectangle* a, gpointer data) {
   auto* self = static_cast<GtkFormPeer*>(data);
-  if (!self->realized_ || (a->width == self->laidWidth_ && a->height == self->laidHeight_)) return;
+  if (!self->app_ || !self->realized_ || (a->width == self->laidWidth_ && a->height == self->laidHeight_)) return;
   // The window grew or shrank: anchored controls follow.
   self->QueueLayout();
 }

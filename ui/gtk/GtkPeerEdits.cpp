@@ -194,7 +194,7 @@ void GtkFormPeer::ApplyLines(Item& item) {
     ApplyEditText(item);
     return;
   }
-  // Appended: only the new part goes to the view, so long logs stay cheap.
+  // Appended: only what was added goes to the view, so long logs stay cheap.
   ++updating_;
   GtkTextBuffer* b = gtk_text_view_get_buffer(GTK_TEXT_VIEW(item.widget));
   GtkTextIter end;
@@ -380,6 +380,15 @@ gboolean GtkFormPeer::OnEditKey(GtkWidget*, GdkEventKey* ev, gpointer data) {
     const int shift = ShiftState(ev->state);
     self->Guard([&fn, &key, shift] { fn(key, shift); });
     if (key == 0) return TRUE;
+  }
+  if (press && (ev->keyval == GDK_KEY_Up || ev->keyval == GDK_KEY_Down)) {
+    // The arrow keys of an edit step the up-down bound to it.
+    for (auto& other : self->items_)
+      if (auto* ud = dynamic_cast<UpDown*>(other->control); ud && ud->Associate == e && ud->Enabled()) {
+        const int pos = ud->Position() + (ev->keyval == GDK_KEY_Up ? 1 : -1);
+        self->Guard([ud, pos] { ud->UserSetPosition(pos); });
+        return TRUE;
+      }
   }
   if (press && (e->OnKeyPress || e->KeyNotationInput())) {
     // Keys that are characters to Windows but not to GTK's insertion.

@@ -126,6 +126,10 @@ void GtkFormPeer::ApplyStyle(Item& item) {
     if (!w) return;
     const char* node = gtk_widget_class_get_css_name(GTK_WIDGET_GET_CLASS(w));
     std::string css = std::string(node) + " { " + font + " }";
+    // The boxes of check boxes and radio buttons grow with the screen's
+    // resolution like everything else of the design.
+    const std::string mark = std::to_string(Scale(12)) + "px";
+    css += " check, radio { min-width: " + mark + "; min-height: " + mark + "; }";
     if (w == face && back != kDefaultColor) {
       const std::string bg = "{ background-color: " + ColorCss(back) + "; background-image: none; }";
       css += std::string(" ") + node + " " + bg + " " + node + " text " + bg;

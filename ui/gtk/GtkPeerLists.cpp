@@ -29,6 +29,13 @@ int SelectedRow(GtkTreeView* view) {
   return row;
 }
 
+// Rows as tight as the list controls of Windows: one line of text each.
+GtkCellRenderer* NewTextCell() {
+  GtkCellRenderer* r = gtk_cell_renderer_text_new();
+  g_object_set(r, "ypad", 0, nullptr);
+  return r;
+}
+
 GtkWidget* NewScrolledView(GtkWidget*& view) {
   GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(sw), GTK_SHADOW_IN);
@@ -46,6 +53,9 @@ bool GtkFormPeer::CreateListFamily(Item& item) {
     case Kind::ComboBox:
       item.outer = item.widget = static_cast<ComboBox&>(*item.control).Editable ? gtk_combo_box_text_new_with_entry()
                                                                                : gtk_combo_box_text_new();
+      // The design gives the width; the entry's own minimum must not exceed it.
+      if (GtkWidget* entry = gtk_bin_get_child(GTK_BIN(item.widget)); entry && GTK_IS_ENTRY(entry))
+        gtk_entry_set_width_chars(GTK_ENTRY(entry), 1);
       g_signal_connect(item.widget, "changed", G_CALLBACK(OnComboChanged), data);
       return true;
     case Kind::ListBox:
@@ -56,8 +66,7 @@ bool GtkFormPeer::CreateListFamily(Item& item) {
         item.store = gtk_list_store_new(1, G_TYPE_STRING);
         gtk_tree_view_set_model(view, GTK_TREE_MODEL(item.store));
         gtk_tree_view_set_headers_visible(view, FALSE);
-        gtk_tree_view_append_column(view, gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(),
-                                                                                   "text", 0, nullptr));
+        gtk_tree_view_append_column(view, gtk_tree_view_column_new_with_attributes("", NewTextCell(), "text", 0, nullptr));
       } else {
         auto& lv = static_cast<ListView&>(*item.control);
         gtk_tree_view_set_grid_lines(view, lv.GridLines ? GTK_TREE_VIEW_GRID_LINES_BOTH : GTK_TREE_VIEW_GRID_LINES_NONE);
@@ -140,7 +149,7 @@ void GtkFormPeer::ApplyColumns(Item& item) {
         gtk_tree_view_column_add_attribute(col, pic, "pixbuf", kPictureColumn);
       }
     }
-    GtkCellRenderer* text = gtk_cell_renderer_text_new();
+    GtkCellRenderer* text = NewTextCell();
     gtk_tree_view_column_pack_start(col, text, TRUE);
     gtk_tree_view_column_add_attribute(col, text, "text", kFirstText + static_cast<int>(k));
     gtk_tree_view_append_column(view, col);

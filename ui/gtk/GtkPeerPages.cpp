@@ -141,7 +141,7 @@ Rect GtkFormPeer::SheetArea(Item& pages, const Rect& r) {
 
 void GtkFormPeer::OnNotebookAllocate(GtkWidget* w, GdkRectangle* a, gpointer data) {
   auto* item = static_cast<Item*>(data);
-  if (item->control->GetKind() != Kind::PageControl || item->pages.empty()) return;
+  if (!item->peer->realized_ || item->control->GetKind() != Kind::PageControl || item->pages.empty()) return;
   const gint current = gtk_notebook_get_current_page(GTK_NOTEBOOK(w));
   if (current < 0) return;
   GtkAllocation pa;

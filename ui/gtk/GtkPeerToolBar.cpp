@@ -1,7 +1,8 @@
 // Tool bars: a row of buttons with a picture and a caption each, every button
 // following its action (caption, enabled, visible, picture) and showing the
-// current choice of its group pressed in; and the pictures of image lists,
-// drawn again at this screen's size.
+// current choice of its group pressed in; popup menus (their items follow
+// their actions too); and the pictures of image lists, drawn again at this
+// screen's size.
 #include "ui/Scaling.h"
 #include "ui/gtk/GtkApplication.h"
 #include "ui/gtk/GtkFormPeer.h"
@@ -112,6 +113,61 @@ void GtkFormPeer::OnToolClicked(GtkWidget* w, gpointer data) {
   self->Guard([b] { b->Click(); });
   // The button turned itself; the model decides what it shows.
   if (self->Find(*item->control) == item) self->ApplyToolButtons(*item);
+}
+
+void GtkFormPeer::Popup(PopupMenu& m, int x, int y) {
+  if (!app_) return;
+  GtkWidget* menu = gtk_menu_new();
+  for (MenuItem* mi : m.Items()) {
+    if (!mi->Visible()) continue;
+    if (mi->Caption() == "-") {
+      gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
+      continue;
+    }
+    GtkWidget* w = gtk_menu_item_new_with_label(Utf8(mi->Caption()).c_str());
+    if (mi->Default) {
+      // The default command stands out in bold, as on Windows.
+      GtkWidget* label = gtk_bin_get_child(GTK_BIN(w));
+      char* markup = g_markup_printf_escaped("<b>%s</b>", Utf8(mi->Caption()).c_str());
+      gtk_label_set_markup(GTK_LABEL(label), markup);
+      g_free(markup);
+    }
+    gtk_widget_set_sensitive(w, mi->Enabled());
+    g_object_set_data(G_OBJECT(w), "km27-menu-item", mi);
+    g_signal_connect(w, "activate", G_CALLBACK(+[](GtkWidget* w, gpointer self) {
+                       auto* mi = static_cast<MenuItem*>(g_object_get_data(G_OBJECT(w), "km27-menu-item"));
+                       auto* peer = static_cast<GtkFormPeer*>(self);
+                       if (mi && peer->app_) peer->Guard([mi] { mi->Click(); });
+                     }),
+                     this);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), w);
+  }
+  gtk_widget_show_all(menu);
+  g_object_ref_sink(menu);
+  // The menu runs until it closes, as TrackPopupMenu does.
+  GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+  gulong done = g_signal_connect_swapped(menu, "deactivate", G_CALLBACK(g_main_loop_quit), loop);
+  GdkRectangle at{x, y, 1, 1};
+  // GTK grabs the pointer for the menu with the event that opened it; a
+  // menu opened by the program (the tray's) gets one made for it.
+  GdkEvent* trigger = gtk_get_current_event();
+  if (!trigger) {
+    trigger = gdk_event_new(GDK_BUTTON_RELEASE);
+    trigger->button.window = GDK_WINDOW(g_object_ref(gdk_get_default_root_window()));
+    trigger->button.time = GDK_CURRENT_TIME;
+    gdk_event_set_device(trigger, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+  }
+  gtk_menu_popup_at_rect(GTK_MENU(menu), gdk_get_default_root_window(), &at, GDK_GRAVITY_NORTH_WEST,
+                         GDK_GRAVITY_NORTH_WEST, trigger);
+  gdk_event_free(trigger);
+  if (gtk_widget_get_visible(menu)) g_main_loop_run(loop);
+  g_signal_handler_disconnect(menu, done);
+  g_main_loop_unref(loop);
+  // Activation comes after deactivate: let it run before the menu goes.
+  for (int i = 0; i < 100 && g_main_context_iteration(nullptr, FALSE); ++i) {
+  }
+  gtk_widget_destroy(menu);
+  g_object_unref(menu);
 }
 
 }  // namespace km27::ui
