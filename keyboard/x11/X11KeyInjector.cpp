@@ -210,15 +210,22 @@ bool X11KeyInjector::TypeUnicode(char16_t unit, bool up) {
 
 KeyCode X11KeyInjector::BorrowSpare(uint32_t sym) {
   keymap_.Update();
-  for (KeyCode keycode : keymap_.SpareKeycodes()) {
+  // Round the spare keycodes in turn: a client that reads the map late
+  // then still finds the keysym of a key it has just been sent, not the one
+  // of the next character on the same keycode.
+  std::vector<KeyCode> spare = keymap_.SpareKeycodes();
+  std::rotate(spare.begin(), std::upper_bound(spare.begin(), spare.end(), lastSpare_), spare.end());
+  for (KeyCode keycode : spare) {
     const auto inUse = [keycode](const auto& entry) { return entry.second == keycode; };
     if (std::any_of(borrowed_.begin(), borrowed_.end(), inUse) ||
         std::any_of(namedSpare_.begin(), namedSpare_.end(), inUse))
       continue;
     // The same keysym on both levels: a Shift the user holds changes nothing.
     KeySym syms[2] = {sym, sym};
-    if (Checked(display_.get(), [&] { XChangeKeyboardMapping(display_.get(), keycode, 2, syms, 1); }))
+    if (Checked(display_.get(), [&] { XChangeKeyboardMapping(display_.get(), keycode, 2, syms, 1); })) {
+      lastSpare_ = keycode;
       return keycode;
+    }
   }
   return 0;
 }

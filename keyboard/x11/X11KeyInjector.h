@@ -61,6 +61,7 @@ class X11KeyInjector final : public IKeyInjector {
   std::vector<bool> heldStack_[4];  // per modifier: whether each key-down was pressed here
   std::vector<std::pair<char16_t, KeyCode>> borrowed_;  // character, spare keycode
   std::vector<std::pair<NamedKey, KeyCode>> namedSpare_;
+  KeyCode lastSpare_ = 0;
 };
 
 }  // namespace km27
