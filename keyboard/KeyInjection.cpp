@@ -127,7 +127,12 @@ PressedChar PressChar(unsigned char c) {
     }
     return p;
   }
-  if (p.key.key == 0) return p;
+  if (p.key.key == 0) {
+    // A character of the card that the kana mode turned into a byte with
+    // neither a key nor a character to stand for.
+    if (TypedByte(c, KeyState.KanaMode) != 0) NoteChar(gNotTyped, c, KeyState.KanaMode);
+    return p;
+  }
   if (p.ctrl) ModifierEvent(StrokeModifier::Ctrl, false);
   if (p.shift) ModifierEvent(StrokeModifier::Shift, false);
   if (p.alt) ModifierEvent(StrokeModifier::Alt, false);

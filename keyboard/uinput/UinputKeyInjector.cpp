@@ -82,7 +82,7 @@ void UinputKeyInjector::ModifierEvent(StrokeModifier modifier, bool up) {
     case StrokeModifier::Alt: sym = 0xffe9; break;     // Alt_L
     case StrokeModifier::Level3: sym = 0xfe03; break;  // ISO_Level3_Shift
   }
-  Key(layout_->FindKeySym(sym).code, up);
+  Key(layout_->FindModifier(sym).code, up);
 }
 
 bool UinputKeyInjector::CapsLockOn() { return device_->CapsLockLight(); }
