@@ -199,6 +199,9 @@ TEST_F(X11Typing, ChordsAndNamedKeysArriveAsKeyEvents) {
   window.Clear();
   TypeKeyString("a[TAB]([SHIFT]b)");
   EXPECT_EQ(window.Events(), "+a -a +Tab -Tab +Shift_L +B -B -Shift_L ");
+  window.Clear();
+  TypeKeyString("[10KEY5][10KEY.]");  // the keypad types digits whatever Num Lock says
+  EXPECT_EQ(window.Text(), "5.");
   injector.reset();
   EXPECT_TRUE(NoKeyDown());
 }
