@@ -20,6 +20,7 @@
 #include "common/posix/IconvTextCodec.h"
 #include "keyboard/KeyInjection.h"
 #include "keyboard/KeyNotation.h"
+#include "keyboard/x11/LinuxKeyInjector.h"
 #include "keyboard/x11/X11KeyInjector.h"
 
 namespace km27 {
@@ -217,6 +218,30 @@ TEST_F(X11Typing, CapsLockOnStillTypesTheCaseAskedFor) {
   EXPECT_EQ(window.Text(), "aB1!");
   TypeKeyString("[CAPS]");
   EXPECT_FALSE(KeyInjector().CapsLockOn());
+}
+
+}  // namespace
+}  // namespace km27
+
+namespace km27 {
+namespace {
+
+TEST(LinuxKeyOutput, AnX11SessionTypesThroughXtestAndWaylandWithoutUinputSaysHowToFixIt) {
+  LinuxSession x11;
+  x11.wayland = false;
+  LinuxKeyOutputChoice choice = InstallLinuxKeyInjector([] { return 932; }, x11);
+  EXPECT_EQ(choice.output, LinuxKeyOutput::X11);
+  EXPECT_EQ(choice.message, "");
+
+  LinuxSession wayland;
+  wayland.wayland = true;
+  wayland.uinputPath = "/nonexistent/uinput";
+  choice = InstallLinuxKeyInjector([] { return 932; }, wayland);
+  // XWayland still takes XTEST's keys, for X11 programs only.
+  EXPECT_EQ(choice.output, LinuxKeyOutput::X11);
+  EXPECT_NE(choice.message.find("KERNEL==\"uinput\", GROUP=\"input\", MODE=\"0660\""), std::string::npos);
+  EXPECT_NE(choice.message.find("/nonexistent/uinput: No such file or directory"), std::string::npos);
+  SetKeyInjector(nullptr);
 }
 
 }  // namespace
