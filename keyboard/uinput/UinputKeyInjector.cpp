@@ -67,6 +67,7 @@ KeyStroke UinputKeyInjector::CharStroke(unsigned char c) {
   stroke.key = choice.code;
   stroke.shift = choice.shift;
   stroke.level3 = choice.level3;
+  stroke.vk = static_cast<uint8_t>(choice.code ? VirtualKeyOfKeySym(layout_->BaseKeySym(choice.code)) : 0);
   return stroke;
 }
 

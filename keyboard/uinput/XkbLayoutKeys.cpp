@@ -85,6 +85,12 @@ EvdevKeyChoice XkbLayoutKeys::FindKeySym(uint32_t sym) const {
   return Find([sym](xkb_keysym_t s) { return s == sym; });
 }
 
+uint32_t XkbLayoutKeys::BaseKeySym(uint16_t code) const {
+  const xkb_keysym_t* syms = nullptr;
+  if (xkb_keymap_key_get_syms_by_level(keymap_, code + kEvdevOffset, 0, 0, &syms) != 1) return 0;
+  return syms[0];
+}
+
 EvdevKeyChoice XkbLayoutKeys::FindModifier(uint32_t sym) const {
   return Find([sym](xkb_keysym_t s) { return s == sym; }, true);
 }

@@ -35,6 +35,8 @@ class XkbLayoutKeys {
   // rather than a virtual one (the level 3 key of AltGr, not <LVL3>).
   EvdevKeyChoice FindModifier(uint32_t sym) const;
   EvdevKeyChoice FindChar(char32_t ch) const;
+  // The keysym of the key's first level (0: none).
+  uint32_t BaseKeySym(uint16_t code) const;
 
  private:
   XkbLayoutKeys(xkb_context* context, xkb_keymap* keymap);

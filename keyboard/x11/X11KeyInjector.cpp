@@ -133,6 +133,7 @@ KeyStroke X11KeyInjector::CharStroke(unsigned char c) {
   stroke.key = choice.keycode;
   stroke.shift = choice.shift;
   stroke.level3 = choice.level3;
+  stroke.vk = VirtualKeyOfKeySym(keymap_.BaseKeySym(choice.keycode));
   return stroke;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
 
+#include <cctype>
 #include <map>
 #include <string>
 #include <vector>
@@ -78,6 +79,10 @@ TEST_F(UinputTyping, CharactersBecomeTheLayoutsKeys) {
     TypeChars(row.text, true, true);
     EXPECT_EQ(recorded_.keys, row.keys) << row.layout << " " << row.text;
     EXPECT_EQ(recorded_.reports, static_cast<int>(row.keys.size())) << "one report per key event";
+    // The character table names a letter's key as Windows does: VK_A to VK_Z.
+    TKeyState state;
+    const unsigned char first = static_cast<unsigned char>(row.text[0]);
+    if (std::isalpha(first)) EXPECT_EQ(CharToKey(first, state), std::toupper(first)) << row.layout;
   }
 }
 
