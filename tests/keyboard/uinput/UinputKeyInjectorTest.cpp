@@ -82,7 +82,9 @@ TEST_F(UinputTyping, CharactersBecomeTheLayoutsKeys) {
     // The character table names a letter's key as Windows does: VK_A to VK_Z.
     TKeyState state;
     const unsigned char first = static_cast<unsigned char>(row.text[0]);
-    if (std::isalpha(first)) EXPECT_EQ(CharToKey(first, state), std::toupper(first)) << row.layout;
+    if (std::isalpha(first)) {
+      EXPECT_EQ(CharToKey(first, state), std::toupper(first)) << row.layout;
+    }
   }
 }
 
