@@ -62,10 +62,12 @@ LinuxKeyOutputChoice InstallLinuxKeyInjector(std::function<int()> codePage, cons
   // as much as when nothing could be opened.
   if (choice.output == LinuxKeyOutput::Uinput) return choice;
   if (choice.output == LinuxKeyOutput::X11 && !session.wayland) return choice;
-  choice.message = gstrNoKeyOutput;
+  choice.needsFix = true;
   for (const std::string* reason : {&uinputError, &x11Error})
-    if (!reason->empty()) choice.message += "\n(" + *reason + ")";
+    if (!reason->empty()) choice.reasons += "\n(" + *reason + ")";
   return choice;
 }
+
+std::string LinuxKeyOutputChoice::Message() const { return needsFix ? gstrNoKeyOutput + reasons : std::string(); }
 
 }  // namespace km27
