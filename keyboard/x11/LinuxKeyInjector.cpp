@@ -62,12 +62,10 @@ LinuxKeyOutputChoice InstallLinuxKeyInjector(std::function<int()> codePage, cons
   // as much as when nothing could be opened.
   if (choice.output == LinuxKeyOutput::Uinput) return choice;
   if (choice.output == LinuxKeyOutput::X11 && !session.wayland) return choice;
-  choice.needsFix = true;
+  choice.message = gstrNoKeyOutput;
   for (const std::string* reason : {&uinputError, &x11Error})
-    if (!reason->empty()) choice.reasons += "\n(" + *reason + ")";
+    if (!reason->empty()) choice.message += "\n(" + *reason + ")";
   return choice;
 }
-
-std::string LinuxKeyOutputChoice::Message() const { return needsFix ? gstrNoKeyOutput + reasons : std::string(); }
 
 }  // namespace km27

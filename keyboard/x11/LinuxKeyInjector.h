@@ -12,14 +12,9 @@ enum class LinuxKeyOutput { Nothing, X11, Uinput };
 
 struct LinuxKeyOutputChoice {
   LinuxKeyOutput output = LinuxKeyOutput::Nothing;
-  // The keys may miss the focused window (nothing could be opened, or a
-  // Wayland session without uinput); `reasons` holds the system's own words.
-  bool needsFix = false;
-  std::string reasons;
-  // What to tell the user once, in the language applied at the time of
-  // asking (gstrNoKeyOutput with the fix, then the reasons); empty when the
-  // keys reach the focused window.
-  std::string Message() const;
+  // Empty when the keys reach the focused window; otherwise what to tell the
+  // user once (gstrNoKeyOutput, with the fix, then the system's reason).
+  std::string message;
 };
 
 struct LinuxSession {

@@ -231,7 +231,7 @@ TEST(LinuxKeyOutput, AnX11SessionTypesThroughXtestAndWaylandWithoutUinputSaysHow
   x11.wayland = false;
   LinuxKeyOutputChoice choice = InstallLinuxKeyInjector([] { return 932; }, x11);
   EXPECT_EQ(choice.output, LinuxKeyOutput::X11);
-  EXPECT_EQ(choice.Message(), "");
+  EXPECT_EQ(choice.message, "");
 
   LinuxSession wayland;
   wayland.wayland = true;
@@ -239,8 +239,8 @@ TEST(LinuxKeyOutput, AnX11SessionTypesThroughXtestAndWaylandWithoutUinputSaysHow
   choice = InstallLinuxKeyInjector([] { return 932; }, wayland);
   // XWayland still takes XTEST's keys, for X11 programs only.
   EXPECT_EQ(choice.output, LinuxKeyOutput::X11);
-  EXPECT_NE(choice.Message().find("KERNEL==\"uinput\", GROUP=\"input\", MODE=\"0660\""), std::string::npos);
-  EXPECT_NE(choice.Message().find("/nonexistent/uinput: No such file or directory"), std::string::npos);
+  EXPECT_NE(choice.message.find("KERNEL==\"uinput\", GROUP=\"input\", MODE=\"0660\""), std::string::npos);
+  EXPECT_NE(choice.message.find("/nonexistent/uinput: No such file or directory"), std::string::npos);
   SetKeyInjector(nullptr);
 }
 
