@@ -8,8 +8,12 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "common/CodePage.h"
 #include "common/posix/IconvTextCodec.h"
+#include "settings/Messages.h"
 #include "shell/x11/X11WindowService.h"
 
 namespace km27 {
@@ -48,6 +52,26 @@ TEST(X11WindowService, ReadsTheActiveWindowItsClassAndTitle) {
   XCloseDisplay(d);
   SetAnsiCodePage(nullptr);
   SetTextCodec(nullptr);
+}
+
+}  // namespace
+}  // namespace km27
+
+namespace km27 {
+namespace {
+
+TEST(X11WindowService, AWaylandSessionSaysOnceThatThePageCannotWorkThere) {
+  setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+  InstallX11WindowService([] { return 1252; });
+  unsetenv("WAYLAND_DISPLAY");
+  try {
+    WindowService().ForegroundWindow();
+    ADD_FAILURE() << "no word that the page cannot work here";
+  } catch (const WindowServiceError& e) {
+    EXPECT_EQ(std::string(e.what()), gstrNoWindowList);
+  }
+  EXPECT_EQ(WindowService().ForegroundWindow(), 0u);  // the page's next ticks find no window
+  SetWindowService(nullptr);
 }
 
 }  // namespace
