@@ -21,6 +21,7 @@ std::vector<TCharacterTableRow> CharacterTableRows() {
     if (state.Shift) mods += "[Shift]";
     if (state.Ctrl) mods += " [Ctrl]";
     if (state.Alt) mods += " [Alt]";
+    if (state.Level3) mods += " [AltGr]";
     if (state.Hankaku) mods += " [hankaku]";
     row.ShiftState = TrimSpaces(mods);
     // A printable character the layout has no key for shows no key (code 0

@@ -74,7 +74,7 @@ CharKey CharKeyOf(unsigned char c, TKeyState& state) {
       state.Shift = state.Ctrl = true;
       state.KanaMode = (c == 0x0E);
     }
-    return {true, kControlKeys[c]};
+    return {true, kControlKeys[c], kControlKeys[c]};
   }
   if (c >= 0x7F) return {};
 
@@ -93,11 +93,11 @@ CharKey CharKeyOf(unsigned char c, TKeyState& state) {
   // The layout's Shift state is the one for Caps Lock off; with it on, a
   // letter needs the opposite to come out in the case asked for.
   if (IsAsciiLetter(c) && injector.CapsLockOn()) state.Shift = !state.Shift;
-  return {false, stroke.key};
+  return {false, stroke.key, stroke.vk};
 }
 
 uint8_t CharToKey(unsigned char c, TKeyState& state) {
-  return static_cast<uint8_t>(CharKeyOf(c, state).key);
+  return CharKeyOf(c, state).vk;
 }
 
 void SendKeyEvent(NamedKey key, bool up) { KeyInjector().NamedKeyEvent(key, up); }
@@ -127,7 +127,12 @@ PressedChar PressChar(unsigned char c) {
     }
     return p;
   }
-  if (p.key.key == 0) return p;
+  if (p.key.key == 0) {
+    // A character of the card that the kana mode turned into a byte with
+    // neither a key nor a character to stand for.
+    if (TypedByte(c, KeyState.KanaMode) != 0) NoteChar(gNotTyped, c, KeyState.KanaMode);
+    return p;
+  }
   if (p.ctrl) ModifierEvent(StrokeModifier::Ctrl, false);
   if (p.shift) ModifierEvent(StrokeModifier::Shift, false);
   if (p.alt) ModifierEvent(StrokeModifier::Alt, false);

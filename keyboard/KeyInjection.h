@@ -29,6 +29,7 @@ extern TKeyState KeyState;
 struct CharKey {
   bool named = false;
   uint32_t key = 0;  // named: the NamedKey's value
+  uint8_t vk = 0;    // the virtual-key code the character table shows
 };
 
 // The key for `c`; sets the modifier fields of `state` and, for 0x0E and
@@ -36,9 +37,8 @@ struct CharKey {
 // key 0.
 CharKey CharKeyOf(unsigned char c, TKeyState& state);
 
-// CharKeyOf as a Windows virtual-key code (0 = nothing to type), for the
-// character table; the injector's own key where the platform's keys are not
-// virtual-key codes.
+// CharKeyOf as a Windows virtual-key code (0 = nothing to type, or a key
+// without one), for the character table.
 uint8_t CharToKey(unsigned char c, TKeyState& state);
 
 // Types every character of `text` with the process-wide KeyState. `down`

@@ -36,6 +36,7 @@ KeyStroke VkKeyScanInjector::CharStroke(unsigned char c) {
   const unsigned high = (static_cast<unsigned>(scan) >> 8) & 0xFF;
   KeyStroke stroke;
   stroke.key = static_cast<uint32_t>(scan & 0xFF);
+  stroke.vk = static_cast<uint8_t>(scan & 0xFF);
   stroke.shift = (high & 0x01) != 0;
   stroke.ctrl = (high & 0x02) != 0;
   stroke.alt = (high & 0x04) != 0;

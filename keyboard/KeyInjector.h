@@ -34,6 +34,9 @@ struct KeyStroke {
   bool shift = false, ctrl = false, alt = false;
   bool level3 = false;   // AltGr: ISO_Level3_Shift on X11; Windows says Ctrl + Alt instead
   bool hankaku = false;  // reported by the layout, never pressed
+  // The Windows virtual-key code that names the key in the character table
+  // (the key itself on Windows); 0 when the key has none.
+  uint8_t vk = 0;
 };
 
 enum class StrokeModifier : uint8_t { Shift, Ctrl, Alt, Level3 };

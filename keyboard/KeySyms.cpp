@@ -60,6 +60,19 @@ uint32_t KeySymOfUnicode(char32_t ch) {
   return 0x01000000u + ch;
 }
 
+uint8_t VirtualKeyOfKeySym(uint32_t sym) {
+  if (sym >= 'a' && sym <= 'z') return static_cast<uint8_t>(sym - 0x20);
+  if ((sym >= 'A' && sym <= 'Z') || (sym >= '0' && sym <= '9') || sym == ' ') return static_cast<uint8_t>(sym);
+  constexpr struct {
+    char sym;
+    uint8_t vk;
+  } kOem[] = {{';', 0xBA}, {'=', 0xBB}, {',', 0xBC}, {'-', 0xBD}, {'.', 0xBE}, {'/', 0xBF},
+              {'`', 0xC0}, {'[', 0xDB}, {'\\', 0xDC}, {']', 0xDD}, {'\'', 0xDE}};
+  for (const auto& o : kOem)
+    if (sym == static_cast<uint32_t>(o.sym)) return o.vk;
+  return 0;
+}
+
 char32_t SingleCharOfUtf8(const std::string& utf8) {
   if (utf8.empty()) return 0;
   const auto b0 = static_cast<unsigned char>(utf8[0]);

@@ -21,6 +21,11 @@ uint32_t KeySymOfNamedKey(NamedKey key, uint32_t* alternative = nullptr);
 // surrogate.
 uint32_t KeySymOfUnicode(char32_t ch);
 
+// The Windows virtual-key code of a key whose first level has this keysym,
+// for showing the key by its Windows name: letters, digits, the space and
+// the punctuation keys of a US keyboard; 0 for any other.
+uint8_t VirtualKeyOfKeySym(uint32_t sym);
+
 // The one character a UTF-8 text holds; 0 when it holds none, more than one
 // or bad bytes (U+FFFD counts as none: the code page did not define the byte).
 char32_t SingleCharOfUtf8(const std::string& utf8);

@@ -67,6 +67,7 @@ KeyStroke UinputKeyInjector::CharStroke(unsigned char c) {
   stroke.key = choice.code;
   stroke.shift = choice.shift;
   stroke.level3 = choice.level3;
+  stroke.vk = static_cast<uint8_t>(choice.code ? VirtualKeyOfKeySym(layout_->BaseKeySym(choice.code)) : 0);
   return stroke;
 }
 
@@ -82,7 +83,7 @@ void UinputKeyInjector::ModifierEvent(StrokeModifier modifier, bool up) {
     case StrokeModifier::Alt: sym = 0xffe9; break;     // Alt_L
     case StrokeModifier::Level3: sym = 0xfe03; break;  // ISO_Level3_Shift
   }
-  Key(layout_->FindKeySym(sym).code, up);
+  Key(layout_->FindModifier(sym).code, up);
 }
 
 bool UinputKeyInjector::CapsLockOn() { return device_->CapsLockLight(); }

@@ -58,11 +58,13 @@ uint32_t XkbLayoutKeys::MaskOfKeySym(uint32_t sym) const {
 }
 
 template <class Match>
-EvdevKeyChoice XkbLayoutKeys::Find(Match match) const {
+EvdevKeyChoice XkbLayoutKeys::Find(Match match, bool lastKeyFirst) const {
   // The lowest level wins, then the lowest key; a level is taken only when
   // Shift and level 3 alone reach it.
   for (xkb_level_index_t level = 0; level < 8; ++level) {
-    for (xkb_keycode_t kc = xkb_keymap_min_keycode(keymap_); kc <= xkb_keymap_max_keycode(keymap_); ++kc) {
+    const xkb_keycode_t min = xkb_keymap_min_keycode(keymap_), max = xkb_keymap_max_keycode(keymap_);
+    for (xkb_keycode_t i = min; i <= max; ++i) {
+      const xkb_keycode_t kc = lastKeyFirst ? max - (i - min) : i;
       if (kc <= kEvdevOffset || level >= xkb_keymap_num_levels_for_key(keymap_, kc, 0)) continue;
       const xkb_keysym_t* syms = nullptr;
       if (xkb_keymap_key_get_syms_by_level(keymap_, kc, 0, level, &syms) != 1 || !match(syms[0])) continue;
@@ -81,6 +83,16 @@ EvdevKeyChoice XkbLayoutKeys::Find(Match match) const {
 
 EvdevKeyChoice XkbLayoutKeys::FindKeySym(uint32_t sym) const {
   return Find([sym](xkb_keysym_t s) { return s == sym; });
+}
+
+uint32_t XkbLayoutKeys::BaseKeySym(uint16_t code) const {
+  const xkb_keysym_t* syms = nullptr;
+  if (xkb_keymap_key_get_syms_by_level(keymap_, code + kEvdevOffset, 0, 0, &syms) != 1) return 0;
+  return syms[0];
+}
+
+EvdevKeyChoice XkbLayoutKeys::FindModifier(uint32_t sym) const {
+  return Find([sym](xkb_keysym_t s) { return s == sym; }, true);
 }
 
 EvdevKeyChoice XkbLayoutKeys::FindChar(char32_t ch) const {

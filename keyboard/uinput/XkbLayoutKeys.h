@@ -31,12 +31,17 @@ class XkbLayoutKeys {
   XkbLayoutKeys& operator=(const XkbLayoutKeys&) = delete;
 
   EvdevKeyChoice FindKeySym(uint32_t sym) const;
+  // A modifier's key: of two keys the later one, a keyboard's real key
+  // rather than a virtual one (the level 3 key of AltGr, not <LVL3>).
+  EvdevKeyChoice FindModifier(uint32_t sym) const;
   EvdevKeyChoice FindChar(char32_t ch) const;
+  // The keysym of the key's first level (0: none).
+  uint32_t BaseKeySym(uint16_t code) const;
 
  private:
   XkbLayoutKeys(xkb_context* context, xkb_keymap* keymap);
   template <class Match>
-  EvdevKeyChoice Find(Match match) const;
+  EvdevKeyChoice Find(Match match, bool lastKeyFirst = false) const;
   uint32_t MaskOfKeySym(uint32_t sym) const;
 
   xkb_context* context_;

@@ -8,10 +8,10 @@
 
 namespace km27 {
 
-enum class LinuxKeyOutput { None, X11, Uinput };
+enum class LinuxKeyOutput { Nothing, X11, Uinput };
 
 struct LinuxKeyOutputChoice {
-  LinuxKeyOutput output = LinuxKeyOutput::None;
+  LinuxKeyOutput output = LinuxKeyOutput::Nothing;
   // Empty when the keys reach the focused window; otherwise what to tell the
   // user once (gstrNoKeyOutput, with the fix, then the system's reason).
   std::string message;

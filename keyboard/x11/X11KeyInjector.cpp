@@ -51,7 +51,8 @@ X11KeyInjector::~X11KeyInjector() {
     ReturnSpare(borrowed_.back().second);
     borrowed_.pop_back();
   }
-  for (const auto& [key, keycode] : namedSpare_) ReturnSpare(keycode);
+  for (const NamedPress& press : named_)
+    if (press.spare) ReturnSpare(press.keycode);
   XSync(display_.get(), False);
 }
 
@@ -87,14 +88,17 @@ void X11KeyInjector::Key(KeyCode keycode, bool up) {
 
 void X11KeyInjector::NamedKeyEvent(NamedKey key, bool up) {
   if (up) {
-    for (auto it = namedSpare_.rbegin(); it != namedSpare_.rend(); ++it) {
-      if (it->first != key) continue;
-      const KeyCode keycode = it->second;
-      namedSpare_.erase(std::next(it).base());
-      Key(keycode, true);
-      ReturnSpare(keycode);
+    for (auto it = named_.rbegin(); it != named_.rend(); ++it) {
+      if (it->key != key) continue;
+      const NamedPress press = *it;
+      named_.erase(std::next(it).base());
+      Key(press.keycode, true);
+      if (press.level3) ModifierEvent(StrokeModifier::Level3, true);
+      if (press.shift) ModifierEvent(StrokeModifier::Shift, true);
+      if (press.spare) ReturnSpare(press.keycode);
       return;
     }
+    return;
   }
   uint32_t alternative = 0;
   const uint32_t sym = KeySymOfNamedKey(key, &alternative);
@@ -102,17 +106,20 @@ void X11KeyInjector::NamedKeyEvent(NamedKey key, bool up) {
   keymap_.Update();
   X11KeyChoice choice = keymap_.FindKeySym(sym, true);
   if (choice.keycode == 0 && alternative != 0) choice = keymap_.FindKeySym(alternative, true);
-  if (choice.keycode != 0) {
-    Key(choice.keycode, up);
-    return;
+  NamedPress press{key, choice.keycode, choice.shift, choice.level3, false};
+  if (press.keycode == 0) {
+    // The layout lacks the key (the kana key on a US keyboard): its keysym
+    // still reaches the target, and an input method that knows it.
+    press.keycode = BorrowSpare(sym);
+    press.spare = true;
+    if (press.keycode == 0) return;
   }
-  if (up) return;
-  // The layout lacks the key (the kana key on a US keyboard): its keysym
-  // still reaches the target, and an input method that knows it.
-  const KeyCode spare = BorrowSpare(sym);
-  if (spare == 0) return;
-  namedSpare_.emplace_back(key, spare);
-  Key(spare, false);
+  // A keypad digit with Num Lock off is the keypad's Shift level, as
+  // Windows types the digit of VK_NUMPAD0-9 whatever Num Lock says.
+  if (press.shift) ModifierEvent(StrokeModifier::Shift, false);
+  if (press.level3) ModifierEvent(StrokeModifier::Level3, false);
+  named_.push_back(press);
+  Key(press.keycode, false);
 }
 
 KeyStroke X11KeyInjector::CharStroke(unsigned char c) {
@@ -126,6 +133,7 @@ KeyStroke X11KeyInjector::CharStroke(unsigned char c) {
   stroke.key = choice.keycode;
   stroke.shift = choice.shift;
   stroke.level3 = choice.level3;
+  stroke.vk = VirtualKeyOfKeySym(keymap_.BaseKeySym(choice.keycode));
   return stroke;
 }
 
@@ -210,15 +218,21 @@ bool X11KeyInjector::TypeUnicode(char16_t unit, bool up) {
 
 KeyCode X11KeyInjector::BorrowSpare(uint32_t sym) {
   keymap_.Update();
-  for (KeyCode keycode : keymap_.SpareKeycodes()) {
-    const auto inUse = [keycode](const auto& entry) { return entry.second == keycode; };
-    if (std::any_of(borrowed_.begin(), borrowed_.end(), inUse) ||
-        std::any_of(namedSpare_.begin(), namedSpare_.end(), inUse))
+  // Round the spare keycodes in turn: a client that reads the map late
+  // then still finds the keysym of a key it has just been sent, not the one
+  // of the next character on the same keycode.
+  std::vector<KeyCode> spare = keymap_.SpareKeycodes();
+  std::rotate(spare.begin(), std::upper_bound(spare.begin(), spare.end(), lastSpare_), spare.end());
+  for (KeyCode keycode : spare) {
+    if (std::any_of(borrowed_.begin(), borrowed_.end(), [&](const auto& b) { return b.second == keycode; }) ||
+        std::any_of(named_.begin(), named_.end(), [&](const NamedPress& p) { return p.keycode == keycode; }))
       continue;
     // The same keysym on both levels: a Shift the user holds changes nothing.
     KeySym syms[2] = {sym, sym};
-    if (Checked(display_.get(), [&] { XChangeKeyboardMapping(display_.get(), keycode, 2, syms, 1); }))
+    if (Checked(display_.get(), [&] { XChangeKeyboardMapping(display_.get(), keycode, 2, syms, 1); })) {
+      lastSpare_ = keycode;
       return keycode;
+    }
   }
   return 0;
 }

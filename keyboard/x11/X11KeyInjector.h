@@ -60,7 +60,13 @@ class X11KeyInjector final : public IKeyInjector {
   std::set<KeyCode> pressed_;       // by this injector, not yet released
   std::vector<bool> heldStack_[4];  // per modifier: whether each key-down was pressed here
   std::vector<std::pair<char16_t, KeyCode>> borrowed_;  // character, spare keycode
-  std::vector<std::pair<NamedKey, KeyCode>> namedSpare_;
+  struct NamedPress {
+    NamedKey key;
+    KeyCode keycode;
+    bool shift, level3, spare;
+  };
+  std::vector<NamedPress> named_;  // named keys down, in the order pressed
+  KeyCode lastSpare_ = 0;
 };
 
 }  // namespace km27

@@ -112,6 +112,12 @@ std::vector<KeyCode> X11Keymap::SpareKeycodes() const {
   return spare;
 }
 
+uint32_t X11Keymap::BaseKeySym(KeyCode keycode) const {
+  if (!xkb_ || keycode < xkb_->min_key_code || keycode > xkb_->max_key_code) return 0;
+  const int group = GroupOf(keycode);
+  return group < 0 ? 0 : static_cast<uint32_t>(XkbKeySymEntry(xkb_, keycode, 0, group));
+}
+
 unsigned X11Keymap::ModifiersOf(KeyCode keycode) const {
   return xkb_ && xkb_->map && xkb_->map->modmap ? xkb_->map->modmap[keycode] : 0;
 }

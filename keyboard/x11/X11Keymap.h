@@ -41,6 +41,9 @@ class X11Keymap {
   // layout lacks), lowest first.
   std::vector<KeyCode> SpareKeycodes() const;
 
+  // The keysym of the key's first level in the current group (0: none).
+  uint32_t BaseKeySym(KeyCode keycode) const;
+
   // The real modifier bits a keycode sets (its modifier map), and the bits
   // of level 3 (ISO_Level3_Shift).
   unsigned ModifiersOf(KeyCode keycode) const;
