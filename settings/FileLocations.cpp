@@ -26,7 +26,11 @@ void SetFileLocations(std::optional<FileLocations> locations) { gLocations = std
 
 FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executablePath, const UserFolders& user) {
   const std::string programFolder = ExtractFilePath(executablePath);
-  if (!programFolder.empty() && fs.FolderWritable(programFolder)) return BesideProgram(executablePath);
+  // The files keep the names they have on Windows whatever the program file
+  // is called (km27 on Linux), so one folder serves both systems.
+  const std::string name = "KM27";
+  if (!programFolder.empty() && fs.FolderWritable(programFolder))
+    return {programFolder + name + ".ini", programFolder + name + ".ni", programFolder};
 
   std::string config;
   if (Absolute(user.configHome))
@@ -38,9 +42,8 @@ FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executable
   config += "km27/";
   fs.CreateFolders(config);
 
-  const std::string name = executablePath.substr(programFolder.size());
   const std::string data = user.installedData.empty() ? programFolder : WithSeparator(user.installedData);
-  return {config + ChangeFileExt(name, ".ini"), data + ChangeFileExt(name, ".ni"), data};
+  return {config + name + ".ini", data + name + ".ni", data};
 }
 
 }  // namespace km27

@@ -34,6 +34,8 @@ struct UserFolders {
 
 // Beside the program when its folder is writable; otherwise the settings in
 // "<configHome>/km27/" (made when missing) and the rest in installedData.
+// The files are KM27.ini and KM27.ni, as on Windows, whatever the program
+// file is called.
 // Throws FileError when that folder cannot be made or no home is known.
 FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executablePath, const UserFolders& user);
 
