@@ -61,6 +61,11 @@ void GtkTrayMenu::Sync(ui::PopupMenu& model, int codePage) {
   for (size_t i = 0; same && i < items.size(); ++i)
     same = entries_[i].item == items[i] && entries_[i].separator == (items[i]->Caption() == "-");
   if (!same) Rebuild(model);
+  // Another language: the same bytes may now be other characters.
+  if (codePage != codePage_) {
+    codePage_ = codePage;
+    for (Entry& e : entries_) e.caption.clear();
+  }
 
   for (Entry& e : entries_) {
     ui::MenuItem& item = *e.item;
@@ -69,7 +74,7 @@ void GtkTrayMenu::Sync(ui::PopupMenu& model, int codePage) {
     gtk_widget_set_sensitive(e.widget, item.Enabled());
     GtkLabel* label = GTK_LABEL(gtk_bin_get_child(GTK_BIN(e.widget)));
     if (!label) continue;
-    if (e.caption != item.Caption() || gtk_label_get_label(label)[0] == '\0') {
+    if (e.caption != item.Caption() || e.caption.empty()) {
       e.caption = item.Caption();
       std::string text = MnemonicCaption(TextCodec().ToUtf8(e.caption, codePage));
       gtk_label_set_text_with_mnemonic(label, text.c_str());

@@ -47,6 +47,7 @@ class GtkTrayMenu {
 
   GtkMenu* menu_;
   std::vector<Entry> entries_;
+  int codePage_ = 0;
   std::function<void(const std::string&)> report_;
 };
 

@@ -15,6 +15,7 @@
 #include "ui/Application.h"
 #include "ui/Components.h"
 #include "ui/Form.h"
+#include "ui/gtk/GtkApplication.h"
 
 namespace km27 {
 
@@ -146,7 +147,10 @@ class GtkTrayPeer : public ITrayPeer {
     return forced && *forced;
   }
 
+  // The toolkit's code page, which follows the language in force; without
+  // the GTK toolkit (tests) the owner's font says it.
   int CodePage() const {
+    if (auto* gtk = dynamic_cast<ui::GtkApplication*>(ui::AppOrNull())) return gtk->CodePage();
     ui::Form* owner = icon_.Owner();
     return owner ? CodePageOfCharSet(owner->GetFont().charSet) : 1252;
   }

@@ -1,8 +1,10 @@
 #pragma once
 // The tray's balloons as desktop notifications (libnotify). A notification
-// goes out only once the session bus has answered that a notification
-// service runs there (asked without blocking), so a desktop without one
-// neither blocks nor starts one; what fails is said once on stderr.
+// goes out only once the notification service has answered on the session
+// bus (asked without waiting for the answer; a service that is only
+// activatable is started by the question), so a desktop without one never
+// blocks the program; without a session bus nothing is asked at all (that
+// would start a bus). What fails is said once on stderr.
 #include <gio/gio.h>
 
 #include <memory>
