@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -103,6 +104,26 @@ TEST_F(PosixDesktopShellTest, ExecQuotesWhatTheLauncherWouldSplitOrExpand) {
   };
   for (const auto& [program, exec] : rows) EXPECT_EQ(DesktopExecValue(program), exec) << program;
   EXPECT_THROW(DesktopEntryText("/tmp/\xff/km27"), ShellError);
+}
+
+TEST_F(PosixDesktopShellTest, OpenUrlHandsTheAddressOverAsItIsWithoutAShell) {
+  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  fs::create_directories(home / "bin");
+  const fs::path opener = home / "bin/xdg-open";
+  std::ofstream(opener) << "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.out\"\n";  // builtins only: PATH is bin/
+  fs::permissions(opener, fs::perms::owner_all);
+  ::setenv("PATH", (home / "bin").c_str(), 1);
+  PosixDesktopShell shell(PosixUserFolders());
+  const std::string url = "https://example.com/a b?x=$HOME&y=`id`;z";
+  shell.OpenUrl(url);
+  const fs::path out = home / "bin/xdg-open.out";
+  for (int i = 0; i < 500 && !(fs::exists(out) && fs::file_size(out) >= url.size()); ++i) ::usleep(10000);
+  std::stringstream got;
+  got << std::ifstream(out).rdbuf();
+  EXPECT_EQ(got.str(), url);
+  fs::remove(opener);
+  EXPECT_THROW(shell.OpenUrl(url), ShellError);  // no xdg-open: the user hears why
+  ::setenv("PATH", savedPath.c_str(), 1);
 }
 
 TEST_F(PosixDesktopShellTest, UserDirsLinesThatDoNotCountAreSkipped) {

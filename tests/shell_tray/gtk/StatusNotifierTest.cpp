@@ -76,6 +76,9 @@ GVariant* Call(GDBusConnection* bus, const std::string& name, const std::string&
 TEST(StatusNotifier, ItemExportsTheModelsMenuAndRunsTheHostsClick) {
   ASSERT_TRUE(gtk_init_check(nullptr, nullptr));
   ::unsetenv("KM27_TRAY");
+  gchar* daemon = g_find_program_in_path("dbus-daemon");
+  if (!daemon) GTEST_SKIP() << "no dbus-daemon for a private session bus";
+  g_free(daemon);
   GTestDBus* testBus = g_test_dbus_new(G_TEST_DBUS_NONE);
   g_test_dbus_up(testBus);
   GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
