@@ -1,6 +1,7 @@
-// The StatusNotifier item on a private session bus with a stand-in watcher:
-// the item registers, its exported menu is the model's, the host's
-// AboutToShow runs the model's OnPopup, and a host's click runs the entry.
+// The StatusNotifier item on a private session bus with a stand-in watcher
+// that comes up after the icon: the item then registers, its exported menu
+// is the model's, the host's AboutToShow runs the model's OnPopup, and a
+// host's click runs the entry.
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -87,9 +88,7 @@ TEST(StatusNotifier, ItemExportsTheModelsMenuAndRunsTheHostsClick) {
   const GDBusInterfaceVTable vtable = {&OnWatcherCall, &OnWatcherProperty, nullptr, {}};
   g_dbus_connection_register_object(bus, "/StatusNotifierWatcher", info->interfaces[0], &vtable, nullptr, nullptr,
                                     nullptr);
-  guint owner = g_bus_own_name_on_connection(bus, "org.kde.StatusNotifierWatcher", G_BUS_NAME_OWNER_FLAGS_NONE,
-                                             nullptr, nullptr, nullptr, nullptr);
-  ASSERT_TRUE(PumpUntil([] { return StatusNotifierWatcherRunning(); }));
+  guint owner = 0;
   {
     FakeToolkit tk;
     InstallGtkTrayPeer();
@@ -105,10 +104,15 @@ TEST(StatusNotifier, ItemExportsTheModelsMenuAndRunsTheHostsClick) {
       item.OnClick = [&clicked, &item] { clicked.push_back(item.Caption()); };
     }
     TCoolTrayIcon icon(&form);
-    EXPECT_EQ(GtkTrayKindOf(icon), TrayKind::StatusNotifier);
+    EXPECT_EQ(GtkTrayKindOf(icon), TrayKind::StatusIcon);  // no host yet
     icon.PopupMenu = &menu;
     icon.SetIconVisible(true);
+    // The panel comes up after the program: the item takes the icon's place.
+    owner = g_bus_own_name_on_connection(bus, "org.kde.StatusNotifierWatcher", G_BUS_NAME_OWNER_FLAGS_NONE, nullptr,
+                                         nullptr, nullptr, nullptr);
     ASSERT_TRUE(PumpUntil([] { return !gItem.empty(); }));
+    EXPECT_EQ(GtkTrayKindOf(icon), TrayKind::StatusNotifier);
+    EXPECT_EQ(ChooseTrayKind(), TrayKind::StatusNotifier);
 
     const std::string name = gItem.substr(0, gItem.find('/'));
     const std::string itemPath = gItem.find('/') == std::string::npos ? "/StatusNotifierItem" : gItem.substr(gItem.find('/'));
@@ -157,7 +161,7 @@ TEST(StatusNotifier, ItemExportsTheModelsMenuAndRunsTheHostsClick) {
     EXPECT_EQ(clicked, std::vector<std::string>{"Close"});
     SetTrayPeerFactory(nullptr);
   }
-  g_bus_unown_name(owner);
+  if (owner) g_bus_unown_name(owner);
   g_dbus_node_info_unref(info);
   g_object_unref(bus);
   g_test_dbus_down(testBus);
