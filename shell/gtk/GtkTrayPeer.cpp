@@ -9,6 +9,7 @@
 
 #include "common/TextCodec.h"
 #include "settings/FileSystem.h"
+#include "shell/Main.h"
 #include "shell/gtk/GtkTrayMenu.h"
 #include "shell/gtk/TrayIcons.h"
 #include "shell/gtk/TrayNotifier.h"
@@ -26,7 +27,7 @@ constexpr const char* kWatcher = "org.kde.StatusNotifierWatcher";
 // What a clicked entry raised goes to the user as the toolkit shows errors.
 void ReportError(const std::string& text) {
   if (ui::AppOrNull()) {
-    ui::App().MessageBox(text, "", ui::MsgIcon::Warning, ui::MsgButtons::OK);
+    ui::App().MessageBox(text, TfrmMain::kApplicationTitle, ui::MsgIcon::Warning, ui::MsgButtons::OK);
   } else {
     std::fprintf(stderr, "km27: %s\n", text.c_str());
   }
