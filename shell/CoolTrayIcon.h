@@ -99,6 +99,10 @@ class ITrayPeer {
   // button): hidden with the main form, brought forward when it is restored.
   virtual void HideApplication() = 0;
   virtual void RestoreApplication() = 0;
+  // Whether the program hears the clicks on the icon with the keys held. A
+  // shell that opens the menu by itself (a StatusNotifier host) does not, so
+  // no gesture of the program's can reach a hidden menu entry there.
+  virtual bool ClicksWithKeys() const { return true; }
 };
 
 // Creates the peer of a new tray icon; installed by the program's entry (Win32)
@@ -195,6 +199,9 @@ class TCoolTrayIcon {
   // The record the shell was last given.
   const TrayIconData& Data() const { return data_; }
   ITrayPeer* Peer() const { return peer_.get(); }
+  // Clicks with the keys held reach the program (see ITrayPeer::ClicksWithKeys);
+  // so without a peer, where the program itself is all there is.
+  bool ClicksWithKeys() const { return !peer_ || peer_->ClicksWithKeys(); }
   // The behaviour version set at load: 3 with the newer behaviour, else 0.
   int BehaviourVersion() const { return newBehaviour_ ? 3 : 0; }
 

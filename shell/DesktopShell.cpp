@@ -10,6 +10,7 @@ class NoDesktopShell : public IDesktopShell {
     throw ShellError("No shell link object on this system.");
   }
   std::string ShellFolder(const std::string&) override { return {}; }
+  std::string ShortcutPath(ShortcutPlace, const std::string& name) override { return name; }
   bool FileExists(const std::string&) override { return false; }
   void RemoveFile(const std::string&) override {}
   void OpenUrl(const std::string&) override { throw ShellError("No shell to open a web address."); }

@@ -16,7 +16,12 @@ class ShellError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// A shortcut that points at a program; saved to a ".Lnk" file.
+// The places the program puts a shortcut to itself: the user's desktop, and
+// the programs started when the user logs on.
+enum class ShortcutPlace { Desktop, Startup };
+
+// A shortcut that points at a program; saved to the file ShortcutPath names
+// (a ".Lnk" file on Windows, a desktop entry on Linux).
 class IShortcutLink {
  public:
   virtual ~IShortcutLink() = default;
@@ -34,6 +39,10 @@ class IDesktopShell {
   // The folder of the current user's "Shell Folders" value `name` ("Desktop",
   // "Startup"); empty when there is none.
   virtual std::string ShellFolder(const std::string& name) = 0;
+  // The file of the shortcut in `place`. `name` is the shortcut's name on
+  // Windows (its file name without ".Lnk"); a shell whose shortcut files are
+  // named after the program rather than the shortcut leaves it aside.
+  virtual std::string ShortcutPath(ShortcutPlace place, const std::string& name) = 0;
   virtual bool FileExists(const std::string& path) = 0;
   virtual void RemoveFile(const std::string& path) = 0;  // result not reported
   // Opens a web address with the shell's open operation in a normal window;

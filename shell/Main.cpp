@@ -132,7 +132,8 @@ void TfrmMain::CreateComponents() {
   mnuStop = item("mnuStop", actStop);
   N1 = item("N1", nullptr);
   mnuClose = item("mnuClose", actClose);
-  // The monitor entry shows only for Shift+Ctrl+right click (CoolTrayIcon1MouseDown).
+  // The monitor entry shows only for Shift+Ctrl+right click (CoolTrayIcon1MouseDown),
+  // or in "ProbeMode" where the tray cannot tell that click (ApplyReleaseMode).
   mnuShowMonitor->SetVisible(false);
   N4->SetVisible(false);
 
@@ -356,9 +357,17 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
 // ---- tray icon ----
 
 void TfrmMain::CoolTrayIcon1MouseDown(TCoolTrayIcon&, MouseButton button, ShiftState shift, int, int) {
-  bool monitor = button == MouseButton::Right && shift == (ss::Shift | ss::Ctrl | ss::Right);
-  mnuShowMonitor->SetVisible(monitor);
-  N4->SetVisible(monitor);
+  bool gesture = button == MouseButton::Right && shift == (ss::Shift | ss::Ctrl | ss::Right);
+  ShowMonitorEntry(gesture || MonitorEntryInMenu());
+}
+
+void TfrmMain::ShowMonitorEntry(bool show) {
+  mnuShowMonitor->SetVisible(show);
+  N4->SetVisible(show);
+}
+
+bool TfrmMain::MonitorEntryInMenu() const {
+  return !coolTrayIcon1_->ClicksWithKeys() && General.Release == "ProbeMode";
 }
 
 void TfrmMain::CoolTrayIcon1Startup(TCoolTrayIcon&, bool&) {
@@ -372,6 +381,9 @@ void TfrmMain::CoolTrayIcon1Startup(TCoolTrayIcon&, bool&) {
 // ---- release mode ----
 
 void TfrmMain::ApplyReleaseMode() {
+  // Where the tray's menu opens without the program hearing the click, the
+  // release mode alone decides the monitor entry (on Windows the gesture does).
+  if (!coolTrayIcon1_->ClicksWithKeys()) ShowMonitorEntry(MonitorEntryInMenu());
   // The service controls stay as designed in "ProbeMode".
   if (General.Release != "ProbeMode") {
     spbHideMain->SetVisible(false);

@@ -144,6 +144,11 @@ class TfrmMain : public ui::Form {
   void ConnectionLost();
   void SetOptionControlEnabled(const std::string& name, bool enabled);
   void SetOptionControlCaption(const std::string& name, const std::string& caption);
+  // The monitor entry and its separator in the tray menu.
+  void ShowMonitorEntry(bool show);
+  // A tray that does not hear clicks with keys has the monitor entry in its
+  // menu all the time in "ProbeMode" instead of the Shift+Ctrl gesture.
+  bool MonitorEntryInMenu() const;
 
   TMainServices services_;
   std::unique_ptr<TCoolTrayIcon> coolTrayIcon1_;

@@ -18,10 +18,10 @@ void Tell(const std::string& text) { ui::App().MessageBox(text, "", ui::MsgIcon:
 
 }  // namespace
 
-std::string DesktopShortcutPath() { return DesktopShell().ShellFolder("Desktop") + "\\KM-27.Lnk"; }
+std::string DesktopShortcutPath() { return DesktopShell().ShortcutPath(ShortcutPlace::Desktop, "KM-27"); }
 
 std::string StartupShortcutPath() {
-  return DesktopShell().ShellFolder("Startup") + "\\" + TfrmMain::kApplicationTitle + ".Lnk";
+  return DesktopShell().ShortcutPath(ShortcutPlace::Startup, TfrmMain::kApplicationTitle);
 }
 
 void CreateDesktopShortcut() {

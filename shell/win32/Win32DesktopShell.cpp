@@ -83,6 +83,9 @@ class Win32DesktopShell : public IDesktopShell {
     if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
     return std::string(buffer);
   }
+  std::string ShortcutPath(ShortcutPlace place, const std::string& name) override {
+    return ShellFolder(place == ShortcutPlace::Desktop ? "Desktop" : "Startup") + "\\" + name + ".Lnk";
+  }
   bool FileExists(const std::string& path) override {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }

@@ -126,6 +126,27 @@ TEST_F(CloseAndTray, MonitorEntryOnlyForShiftCtrlRightClick) {
   EXPECT_TRUE(comm->Showing());
 }
 
+TEST_F(CloseAndTray, MonitorEntryFollowsProbeModeWhereTheTrayHearsNoClicks) {
+  CreateMain();
+  RunStartup();
+  FakeTrayPeer& tray = FakeTrayPeer::Of(main->CoolTrayIcon1());
+  General.Release = "ProbeMode";
+  main->ApplyReleaseMode();
+  EXPECT_FALSE(main->mnuShowMonitor->Visible());  // Windows: the gesture alone
+
+  tray.clicksWithKeys = false;
+  main->ApplyReleaseMode();
+  EXPECT_TRUE(main->mnuShowMonitor->Visible());
+  EXPECT_TRUE(main->N4->Visible());
+  tray.Send(TrayNotification::RightDown);  // a click without the keys keeps it
+  EXPECT_TRUE(main->mnuShowMonitor->Visible());
+
+  General.Release = "Standard";
+  main->ApplyReleaseMode();
+  EXPECT_FALSE(main->mnuShowMonitor->Visible());
+  EXPECT_FALSE(main->N4->Visible());
+}
+
 TEST_F(CloseAndTray, OptionAndWizardEntriesWaitForTheirWindows) {
   CreateMain();
   RunStartup();

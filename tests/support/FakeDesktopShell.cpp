@@ -33,6 +33,10 @@ std::string FakeDesktopShell::ShellFolder(const std::string& name) {
   return it == folders.end() ? std::string() : it->second;
 }
 
+std::string FakeDesktopShell::ShortcutPath(ShortcutPlace place, const std::string& name) {
+  return ShellFolder(place == ShortcutPlace::Desktop ? "Desktop" : "Startup") + "\\" + name + ".Lnk";
+}
+
 void FakeDesktopShell::RemoveFile(const std::string& path) {
   deleted.push_back(path);
   files.erase(path);

@@ -19,6 +19,8 @@ class FakeDesktopShell : public IDesktopShell {
 
   std::unique_ptr<IShortcutLink> CreateLink(const std::string& target) override;
   std::string ShellFolder(const std::string& name) override;
+  // As the Windows shell names them: folder, "\", name, ".Lnk".
+  std::string ShortcutPath(ShortcutPlace place, const std::string& name) override;
   bool FileExists(const std::string& path) override { return files.count(path) > 0; }
   void RemoveFile(const std::string& path) override;
   void OpenUrl(const std::string& url) override;

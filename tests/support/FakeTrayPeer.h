@@ -43,12 +43,14 @@ class FakeTrayPeer : public ITrayPeer {
   void PopupMenu(ui::PopupMenu& menu, int x, int y) override;
   void HideApplication() override;
   void RestoreApplication() override;
+  bool ClicksWithKeys() const override { return clicksWithKeys; }
 
   // Scripted state.
   ShiftState modifiers = 0;
   TrayPoint cursor{100, 200};
   uint32_t doubleClickMs = 500;
   bool failCalls = false;  // Add / Modify / Delete report failure
+  bool clicksWithKeys = true;  // false: a shell that opens the menu by itself
 
   // Recorded.
   std::vector<TrayCall> calls;
