@@ -24,6 +24,8 @@
 #include "settings/PortIdentity.h"
 #include "settings/posix/PosixFileSystem.h"
 #include "shell/Main.h"
+#include "shell/gtk/GtkTrayPeer.h"
+#include "shell/posix/PosixDesktopShell.h"
 #include "ui/gtk/GtkApplication.h"
 // Last, and Xlib's None taken back: it would rename the toolkit's MsgIcon::None.
 #include "shell/x11/X11WindowService.h"
@@ -80,6 +82,8 @@ int main(int argc, char** argv) {
   }
 
   SetSerialDeviceMap(&ChooseSerialDevices());
+  InstallGtkTrayPeer();
+  InstallPosixDesktopShell();
   SetMessageSink([](const std::string& text) {
     ui::App().MessageBox(text, TfrmMain::kApplicationTitle, ui::MsgIcon::None, ui::MsgButtons::OK);
   });

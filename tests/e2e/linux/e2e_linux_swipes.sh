@@ -32,8 +32,9 @@ swipe 'HaQ./b\n' 0:Q 0:12
 # A track read with an error is left out; the separator stays.
 swipe 'Haxyz-9./\n' 0:xyz-9 1:55555
 swipe 'Ha~!@#$%%^&*()_+{}|:"<>?aZ./b3456\n' '0:~!@#$%^&*()_+{}|:"<>?aZ' 0:123456
-# A character a US keyboard has no key for (code page 1252 e9: e acute).
-swipe 'Ha\xc3\xa9t\xc3\xa9./b\n' "0:$(printf '\xe9t\xe9')" 0:1
+# A character a US keyboard has no key for: in the kana mode (0E ... 0F)
+# "1" is the half-width katakana A (code page 932 B1, U+FF71).
+swipe 'Ha\xef\xbd\xb1t./b\n' "0:$(printf '\x0e1\x0ft')" 0:1
 # A bad block check is refused with NAK and typed nowhere.
 sim clear >/dev/null
 sim badbcc CR00ABC >/dev/null
