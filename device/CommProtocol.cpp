@@ -53,14 +53,24 @@ bool TfrmComm::OpenPort(bool showError) {
     return CommX1().IsOpen();
   } catch (...) {
     // The component is left closed; the caller decides whether the user hears of it.
+    std::string access;
+    try {
+      throw;
+    } catch (const EPortAccessError& e) {
+      access = e.what();
+    } catch (...) {
+    }
     try {
       CommX1().Close();
     } catch (...) {
     }
     DiscardPartialFrame();
     if (showError) {
-      ByteString text = ReplaceAll(gstrSerialConnectError, "<COM>", IntToStr(Serial.Port));
-      ui::App().MessageBox(ExpandLineBreaks(text), "", ui::MsgIcon::Warning, ui::MsgButtons::OK);
+      ByteString text = ExpandLineBreaks(ReplaceAll(gstrSerialConnectError, "<COM>", IntToStr(Serial.Port)));
+      // "Open error" alone leaves a user whose account lacks the device's
+      // group guessing; the port layer says which group and what to do.
+      if (!access.empty()) text += "\r\n\r\n" + access;
+      ui::App().MessageBox(text, "", ui::MsgIcon::Warning, ui::MsgButtons::OK);
     }
     return false;
   }

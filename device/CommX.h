@@ -24,6 +24,14 @@ class ECommError : public std::runtime_error {
   explicit ECommError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// The port exists but this user may not open it (a Linux device owned by a
+// group the user is not in). what() names the device and the fix; the
+// program shows it below its own open error.
+class EPortAccessError : public ECommError {
+ public:
+  using ECommError::ECommError;
+};
+
 // The component's fixed messages (ECommError::what()), in the ANSI code page
 // the program ships with (code page 932 for the Japanese ones).
 namespace commx_messages {

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/AlreadyRunning.h"
 #include "app/ProgramWindows.h"
 #include "common/CodePage.h"
 #include "common/MessageSink.h"
@@ -29,19 +30,6 @@ namespace {
 constexpr const char* kMutexName = "ORVANE KM-27 Application";
 constexpr const char* kMainClass = "TfrmMain";
 constexpr const char* kMainTitle = "ORVANE KM-27";
-
-// "ORVANE KM-27はすでに起動されています。" and "２重起動はできません" in code
-// page 932: the second copy's message does not come from a language file.
-// It is shown through the wide API, converted from code page 932, so that it
-// reads as written whatever the system's ANSI code page is.
-constexpr char kAlreadyRunningText[] = {
-    'O', 'R', 'V', 'A', 'N', 'E', ' ', 'K', 'M', '-', '2', '7',
-    '\x82', '\xCD', '\x82', '\xB7', '\x82', '\xC5', '\x82', '\xC9', '\x8B', '\x4E', '\x93', '\xAE',
-    '\x82', '\xB3', '\x82', '\xEA', '\x82', '\xC4', '\x82', '\xA2', '\x82', '\xDC', '\x82', '\xB7',
-    '\x81', '\x42', '\0'};
-constexpr char kAlreadyRunningCaption[] = {
-    '\x82', '\x51', '\x8F', '\x64', '\x8B', '\x4E', '\x93', '\xAE', '\x82', '\xCD',
-    '\x82', '\xC5', '\x82', '\xAB', '\x82', '\xDC', '\x82', '\xB9', '\x82', '\xF1', '\0'};
 
 // The single-instance lock. Held, never released explicitly, until the
 // process ends.
@@ -71,13 +59,13 @@ void ShowAlreadyRunning() {
   // is made.
   HWND application = CreateWindowExA(0, "STATIC", km27::TfrmMain::kApplicationTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
                                      nullptr, GetModuleHandleA(nullptr), nullptr);
-  const std::wstring text = km27::WideFromCodePage(932, kAlreadyRunningText);
-  const std::wstring caption = km27::WideFromCodePage(932, kAlreadyRunningCaption);
+  const std::wstring text = km27::WideFromCodePage(km27::kAlreadyRunningCodePage, km27::kAlreadyRunningText);
+  const std::wstring caption = km27::WideFromCodePage(km27::kAlreadyRunningCodePage, km27::kAlreadyRunningCaption);
   if (!text.empty() && !caption.empty()) {
     MessageBoxW(application, text.c_str(), caption.c_str(), MB_OK);
   } else {
     // A Windows without code page 932 shows the bytes as they are.
-    MessageBoxA(application, kAlreadyRunningText, kAlreadyRunningCaption, MB_OK);
+    MessageBoxA(application, km27::kAlreadyRunningText, km27::kAlreadyRunningCaption, MB_OK);
   }
   if (application) DestroyWindow(application);
   // The first copy's main window is only brought forward, not shown.

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <grp.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -69,6 +71,20 @@ std::string SerialDeviceDirectory() {
   if (gDirectory) return *gDirectory;
   const char* env = std::getenv("KM27_SERIAL_DIR");
   return env && *env ? env : "/dev";
+}
+
+std::string PortAccessAdvice(const std::string& path, int error) {
+  std::string text = path + ": " + std::strerror(error) + ".";
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return text;
+  std::string group;
+  if (const struct group* g = ::getgrgid(st.st_gid)) group = g->gr_name;
+  if (group.empty() || st.st_gid == 0) {
+    return text + " Ask the administrator for access to the device, then log out and in again.";
+  }
+  const char* user = std::getenv("USER");
+  return text + " The port belongs to the group \"" + group + "\": add your account to it (sudo usermod -aG " +
+         group + " " + (user && *user ? user : "$USER") + "), then log out and in again.";
 }
 
 std::string SerialDevicePath(int32_t portNo) {
@@ -303,7 +319,10 @@ void TCommX::Open() {
   if (IsOpen()) throw ECommError(msg::kOpen);
   std::string path = SerialDevicePath(portNo_);
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) throw ECommError(msg::kOpen);
+  if (fd < 0) {
+    if (errno == EACCES || errno == EPERM) throw EPortAccessError(PortAccessAdvice(path, errno));
+    throw ECommError(msg::kOpen);
+  }
   // Exclusive like the Windows port: no second opener, in this process or another.
   if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);

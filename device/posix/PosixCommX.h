@@ -27,6 +27,9 @@ namespace km27 {
 // The directory of COMn links; by default $KM27_SERIAL_DIR, else /dev.
 void SetSerialDeviceDirectory(const std::string& directory);
 std::string SerialDeviceDirectory();
+// What a user who may not open `path` (errno `error`) is told: the device,
+// the system's reason, and the group to join before logging in again.
+std::string PortAccessAdvice(const std::string& path, int error);
 std::string SerialDevicePath(int32_t portNo);
 
 namespace posix_comm {

@@ -3,10 +3,15 @@
 // vanishes, and bad input from the line.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -385,6 +390,35 @@ TEST_F(PosixPort, BytesAHandlerLeavesUnreadAreToldAgain) {
   ASSERT_EQ(sim->Command("raw 41 42 43 44"), "OK 41 42 43 44");
   EXPECT_TRUE(ReceiveAtLeast(4));
   EXPECT_EQ(received, "ABCD");
+}
+
+}  // namespace
+}  // namespace km27
+
+namespace km27 {
+namespace {
+
+// A user outside the device's group hears which device, why, and which group
+// to join; the group is the one `ls -l` would show for the device.
+TEST(PortAccess, TheAdviceNamesTheDeviceTheReasonAndTheOwningGroup) {
+  TempDir dir;
+  const std::string device = dir.path + "/ttyUSB0";
+  std::FILE* f = std::fopen(device.c_str(), "w");
+  ASSERT_NE(f, nullptr) << device;
+  std::fclose(f);
+  if (getuid() == 0) {
+    ASSERT_EQ(chown(device.c_str(), 0, 20), 0);  // a group other than root's
+  }
+  struct stat st {};
+  ASSERT_EQ(stat(device.c_str(), &st), 0);
+  const struct group* owner = getgrgid(st.st_gid);
+  const std::string advice = PortAccessAdvice(device, EACCES);
+  EXPECT_NE(advice.find(device), std::string::npos) << advice;
+  EXPECT_NE(advice.find(std::strerror(EACCES)), std::string::npos) << advice;
+  if (owner && st.st_gid != 0) {
+    EXPECT_NE(advice.find(std::string("\"") + owner->gr_name + "\""), std::string::npos) << advice;
+  }
+  EXPECT_NE(advice.find("log out and in again"), std::string::npos) << advice;
 }
 
 }  // namespace

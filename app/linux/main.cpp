@@ -1,0 +1,82 @@
+// Entry of the Linux program km27: one copy per user session, the platform
+// services wired into the portable core, the windows created in their fixed
+// order, and the GLib main loop. The start-up sequence itself runs one second
+// later in the main window (tmrStartup), as on Windows.
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "InstanceLock.h"
+#include "app/AlreadyRunning.h"
+#include "app/ProgramWindows.h"
+#include "common/MessageSink.h"
+#include "common/posix/PosixServices.h"
+#include "device/CommX.h"
+#include "device/Ports.h"
+#include "device/posix/LinuxSerialPorts.h"
+#include "device/posix/PortsDirectory.h"
+#include "settings/FileLocations.h"
+#include "settings/FileSystem.h"
+#include "settings/Version.h"
+#include "settings/posix/PosixFileSystem.h"
+#include "shell/Main.h"
+#include "ui/gtk/GtkApplication.h"
+
+namespace {
+
+using namespace km27;
+
+// The serial ports the program lists. $KM27_SERIAL_DIR names a folder of
+// "COMn" links (the reader simulator's pseudo-terminal, a test rig); without
+// it the system's own serial devices.
+ISerialDeviceMap& ChooseSerialDevices() {
+  static LinuxSerialDeviceMap system;
+  static DirectorySerialDeviceMap links;
+  const char* dir = std::getenv("KM27_SERIAL_DIR");
+  if (dir && *dir) return links;
+  return system;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  InstallPosixServices();
+  InstallPosixSettingsServices();
+
+  std::unique_ptr<ui::GtkApplication> app;
+  try {
+    app = std::make_unique<ui::GtkApplication>(&argc, &argv);
+  } catch (const ui::DisplayError& e) {
+    std::fprintf(stderr, "km27: %s\n", e.what());
+    return 1;
+  }
+  ui::SetApp(app.get());
+  app->SetTitle(TfrmMain::kApplicationTitle);
+
+  InstanceLock lock;
+  if (!lock.Acquire()) {
+    app->SetCodePage(kAlreadyRunningCodePage);
+    app->MessageBox(kAlreadyRunningText, kAlreadyRunningCaption, ui::MsgIcon::None, ui::MsgButtons::OK);
+    return 0;
+  }
+
+  // Beside the program when its folder takes new files (a portable copy),
+  // else the user's configuration folder and the installed data.
+  try {
+    SetFileLocations(ChooseFileLocations(Files(), Files().ExecutablePath(), PosixUserFolders()));
+  } catch (const FileError& e) {
+    app->MessageBox(e.what(), TfrmMain::kApplicationTitle, ui::MsgIcon::Warning, ui::MsgButtons::OK);
+    return 1;
+  }
+
+  SetSerialDeviceMap(&ChooseSerialDevices());
+  SetMessageSink([](const std::string& text) {
+    ui::App().MessageBox(text, TfrmMain::kApplicationTitle, ui::MsgIcon::None, ui::MsgButtons::OK);
+  });
+  ReadVersionInfo();
+
+  // The windows, in their fixed order; all hidden.
+  ProgramWindows windows(CreateCommX());
+  return app->Run();
+}
