@@ -49,9 +49,12 @@ else
   for _ in $(seq 1 100); do grep -q . "$aux/display" && break; sleep 0.1; done
   grep -q . "$aux/display" || { echo "Xvfb did not start: $(cat "$aux/xvfb.log")"; exit 1; }
   export DISPLAY=":$(head -1 "$aux/display")"
-  # The display has no session bus: the tray and the notifications find
-  # none, rather than starting one that would outlive the run.
-  export DBUS_SESSION_BUS_ADDRESS="unix:path=$aux/no-bus"
+  # A session of its own: no session bus (the tray and the notifications
+  # find none, rather than starting one that would outlive the run), and a
+  # run-time folder of its own, where km27 keeps its one-copy lock, so a
+  # km27 running on this machine's desktop does not count as this one.
+  mkdir -m 0700 "$aux/runtime"
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$aux/no-bus" XDG_RUNTIME_DIR="$aux/runtime"
 fi
 export GDK_BACKEND=x11 NO_AT_BRIDGE=1
 
