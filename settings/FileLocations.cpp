@@ -26,7 +26,11 @@ void SetFileLocations(std::optional<FileLocations> locations) { gLocations = std
 
 FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executablePath, const UserFolders& user) {
   const std::string programFolder = ExtractFilePath(executablePath);
-  if (!programFolder.empty() && fs.FolderWritable(programFolder)) return BesideProgram(executablePath);
+  // The files keep the names they ship with (KM27.ni, KM27.ini) whatever the
+  // program is called: on Linux it is "km27", and a settings file carried
+  // over from Windows keeps its name.
+  const std::string name = programFolder + kSettingsBaseName;
+  if (!programFolder.empty() && fs.FolderWritable(programFolder)) return BesideProgram(name);
 
   std::string config;
   if (Absolute(user.configHome))
@@ -38,9 +42,8 @@ FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executable
   config += "km27/";
   fs.CreateFolders(config);
 
-  const std::string name = executablePath.substr(programFolder.size());
   const std::string data = user.installedData.empty() ? programFolder : WithSeparator(user.installedData);
-  return {config + ChangeFileExt(name, ".ini"), data + ChangeFileExt(name, ".ni"), data};
+  return {config + kSettingsBaseName + ".ini", data + kSettingsBaseName + ".ni", data};
 }
 
 }  // namespace km27

@@ -32,8 +32,13 @@ struct UserFolders {
   std::string installedData;  // the default copy and language files of an installation (empty: the program's folder)
 };
 
+// The name of the settings file and of its default copy, without extension.
+inline constexpr const char* kSettingsBaseName = "KM27";
+
 // Beside the program when its folder is writable; otherwise the settings in
 // "<configHome>/km27/" (made when missing) and the rest in installedData.
+// The files are named kSettingsBaseName + ".ini" / ".ni" whatever the
+// program's own name.
 // Throws FileError when that folder cannot be made or no home is known.
 FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executablePath, const UserFolders& user);
 

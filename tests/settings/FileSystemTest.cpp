@@ -57,13 +57,13 @@ TEST(FileLocations, BesideAWritableProgramElseInTheUsersConfigurationFolder) {
   test::TempDir dir;
   PosixFileSystem fs;
   const std::string data = dir.Path("share/km27");
-  const FileLocations beside = ChooseFileLocations(fs, dir.Path("KM27"), {dir.Path("cfg"), dir.Path("home"), data});
+  const FileLocations beside = ChooseFileLocations(fs, dir.Path("km27"), {dir.Path("cfg"), dir.Path("home"), data});
   EXPECT_EQ(beside.settingsFile, dir.Path("KM27.ini"));
   EXPECT_EQ(beside.defaultFile, dir.Path("KM27.ni"));
   EXPECT_EQ(beside.languageFolder, dir.Path());
   EXPECT_FALSE(dir.Exists("cfg"));
 
-  const std::string installed = dir.Path("bin/KM27");  // a folder that takes no files
+  const std::string installed = dir.Path("bin/km27");  // a folder that takes no files
   const struct {
     std::string configHome, home, settingsFile;
   } rows[] = {
