@@ -30,7 +30,12 @@ FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executable
   // program is called: on Linux it is "km27", and a settings file carried
   // over from Windows keeps its name.
   const std::string name = programFolder + kSettingsBaseName;
-  if (!programFolder.empty() && fs.FolderWritable(programFolder)) return BesideProgram(name);
+  // A portable copy holds its settings or their default copy; a writable
+  // folder without either is a system folder that root may write to
+  // (/usr/bin), where the files are not.
+  if (!programFolder.empty() && fs.FolderWritable(programFolder) &&
+      (fs.FileExists(name + ".ni") || fs.FileExists(name + ".ini")))
+    return BesideProgram(name);
 
   std::string config;
   if (Absolute(user.configHome))

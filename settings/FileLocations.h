@@ -35,7 +35,8 @@ struct UserFolders {
 // The name of the settings file and of its default copy, without extension.
 inline constexpr const char* kSettingsBaseName = "KM27";
 
-// Beside the program when its folder is writable; otherwise the settings in
+// Beside the program when its folder is writable and holds the settings file
+// or its default copy (a portable copy); otherwise the settings in
 // "<configHome>/km27/" (made when missing) and the rest in installedData.
 // The files are named kSettingsBaseName + ".ini" / ".ni" whatever the
 // program's own name.
