@@ -180,6 +180,12 @@ void TfrmComm::tmrSendKeyDataTimer() {
   if (!unicode.empty()) {
     AddMonitorLine("< No key for \"" + unicode + "\" on this keyboard layout: typed as Unicode characters >");
   }
+  // Only a platform that cannot type a character by itself leaves one out
+  // (X11 without a spare keycode); the user must not miss it.
+  const std::string lost = TakeCharsNotTyped();
+  if (!lost.empty()) {
+    AddMonitorLine("< \"" + lost + "\" cannot be typed on this keyboard layout: left out >");
+  }
 }
 
 }  // namespace km27

@@ -10,7 +10,7 @@ TKeyState KeyState;
 
 namespace {
 
-constexpr uint8_t kVkShift = 0x10, kVkCtrl = 0x11, kVkAlt = 0x12, kVkKana = 0x15;
+constexpr uint8_t kVkKana = static_cast<uint8_t>(NamedKey::Kana);
 
 // Keys for the control characters 0x00-0x1F; 0 types nothing. F6-F12 sit at
 // 0x14-0x1A so that 0x06-0x0D keep Ctrl, Backspace, Tab, Delete, End, Home, Enter.
@@ -24,6 +24,7 @@ constexpr uint8_t kControlKeys[32] = {
 bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 std::string gTypedAsUnicode;
+std::string gNotTyped;
 
 // The byte CharToKey types for a printable `c` (kana mode moves 0x21-0x7E up
 // by 0x80); 0 for control characters and bytes that are never typed.
@@ -42,83 +43,107 @@ char16_t UnicodeWithoutKey(unsigned char c, bool kanaMode) {
   return 0;
 }
 
-void NoteTypedAsUnicode(unsigned char c, bool kanaMode) {
+void NoteChar(std::string& list, unsigned char c, bool kanaMode) {
   const char byte = static_cast<char>(TypedByte(c, kanaMode));
-  if (gTypedAsUnicode.find(byte) == std::string::npos) gTypedAsUnicode += byte;
+  if (list.find(byte) == std::string::npos) list += byte;
 }
 
 // Maps `c` for typing: its key, or else the character to type as Unicode.
 PressedChar MapChar(unsigned char c) {
   PressedChar p;
-  p.code = CharToKey(c, KeyState);
-  if (p.code == 0) {
+  p.key = CharKeyOf(c, KeyState);
+  if (p.key.key == 0) {
     p.unicode = UnicodeWithoutKey(c, KeyState.KanaMode);
     return p;
   }
   p.shift = KeyState.Shift;
   p.ctrl = KeyState.Ctrl;
   p.alt = KeyState.Alt;
+  p.level3 = KeyState.Level3;
   return p;
 }
 
+void ModifierEvent(StrokeModifier m, bool up) { KeyInjector().ModifierEvent(m, up); }
+
 }  // namespace
 
-uint8_t CharToKey(unsigned char c, TKeyState& state) {
-  state.Shift = state.Ctrl = state.Alt = state.Hankaku = false;
+CharKey CharKeyOf(unsigned char c, TKeyState& state) {
+  state.Shift = state.Ctrl = state.Alt = state.Level3 = state.Hankaku = false;
   if (c < 0x20) {
     if (c == 0x0E || c == 0x0F) {
       state.Shift = state.Ctrl = true;
       state.KanaMode = (c == 0x0E);
     }
-    return kControlKeys[c];
+    return {true, kControlKeys[c]};
   }
-  if (c >= 0x7F) return 0;
+  if (c >= 0x7F) return {};
 
   // In kana mode 0x21-0x5F stand for the half-width katakana 0xA1-0xDF
   // (the 7-bit kana convention); the space stays a space.
   if (state.KanaMode && c != 0x20) c = static_cast<unsigned char>(c + 0x80);
 
   IKeyInjector& injector = KeyInjector();
-  const int scan = injector.VkKeyScan(static_cast<char>(c));
-  // -1 means the layout has no key for it: sending 0xFF with every modifier
-  // would only press Ctrl, Shift and Alt for nothing, so it is skipped.
-  if (scan == -1 || (scan & 0xFF) == 0xFF) return 0;
-  const unsigned high = (static_cast<unsigned>(scan) >> 8) & 0xFF;
-  state.Shift = (high & 0x01) != 0;
-  state.Ctrl = (high & 0x02) != 0;
-  state.Alt = (high & 0x04) != 0;
-  state.Hankaku = (high & 0x08) != 0;
+  const KeyStroke stroke = injector.CharStroke(c);
+  if (stroke.key == 0) return {};
+  state.Shift = stroke.shift;
+  state.Ctrl = stroke.ctrl;
+  state.Alt = stroke.alt;
+  state.Level3 = stroke.level3;
+  state.Hankaku = stroke.hankaku;
   // The layout's Shift state is the one for Caps Lock off; with it on, a
   // letter needs the opposite to come out in the case asked for.
   if (IsAsciiLetter(c) && injector.CapsLockOn()) state.Shift = !state.Shift;
-  return static_cast<uint8_t>(scan & 0xFF);
+  return {false, stroke.key};
 }
 
-void SendKeyEvent(uint8_t code, bool up) { KeyInjector().KeyEvent(code, up); }
+uint8_t CharToKey(unsigned char c, TKeyState& state) {
+  return static_cast<uint8_t>(CharKeyOf(c, state).key);
+}
+
+void SendKeyEvent(NamedKey key, bool up) { KeyInjector().NamedKeyEvent(key, up); }
+
+namespace {
+
+void KeyEventOf(const CharKey& key, bool up) {
+  if (key.named) {
+    SendKeyEvent(static_cast<NamedKey>(key.key), up);
+  } else {
+    KeyInjector().StrokeKeyEvent(key.key, up);
+  }
+}
+
+}  // namespace
 
 PressedChar PressChar(unsigned char c) {
-  const PressedChar p = MapChar(c);
+  PressedChar p = MapChar(c);
   if (p.unicode != 0) {
-    // Dropping it would type a different text than the card holds.
-    NoteTypedAsUnicode(c, KeyState.KanaMode);
-    KeyInjector().UnicodeEvent(p.unicode, false);
+    // Dropping it would type a different text than the card holds; where
+    // even that is impossible, the user is told.
+    if (KeyInjector().TypeUnicode(p.unicode, false)) {
+      NoteChar(gTypedAsUnicode, c, KeyState.KanaMode);
+    } else {
+      NoteChar(gNotTyped, c, KeyState.KanaMode);
+      p.unicode = 0;
+    }
     return p;
   }
-  if (p.code == 0) return p;
-  if (p.ctrl) SendKeyEvent(kVkCtrl, false);
-  if (p.shift) SendKeyEvent(kVkShift, false);
-  if (p.alt) SendKeyEvent(kVkAlt, false);
-  SendKeyEvent(p.code, false);
+  if (p.key.key == 0) return p;
+  if (p.ctrl) ModifierEvent(StrokeModifier::Ctrl, false);
+  if (p.shift) ModifierEvent(StrokeModifier::Shift, false);
+  if (p.alt) ModifierEvent(StrokeModifier::Alt, false);
+  if (p.level3) ModifierEvent(StrokeModifier::Level3, false);
+  KeyEventOf(p.key, false);
   return p;
 }
 
 void ReleaseChar(const PressedChar& p) {
-  if (p.unicode != 0) KeyInjector().UnicodeEvent(p.unicode, true);
-  if (p.code == 0) return;
-  SendKeyEvent(p.code, true);
-  if (p.alt) SendKeyEvent(kVkAlt, true);
-  if (p.shift) SendKeyEvent(kVkShift, true);
-  if (p.ctrl) SendKeyEvent(kVkCtrl, true);
+  if (p.unicode != 0) KeyInjector().TypeUnicode(p.unicode, true);
+  if (p.key.key == 0) return;
+  KeyEventOf(p.key, true);
+  if (p.level3) ModifierEvent(StrokeModifier::Level3, true);
+  if (p.alt) ModifierEvent(StrokeModifier::Alt, true);
+  if (p.shift) ModifierEvent(StrokeModifier::Shift, true);
+  if (p.ctrl) ModifierEvent(StrokeModifier::Ctrl, true);
 }
 
 void TypeChars(const ByteString& text, bool down, bool up) {
@@ -136,5 +161,7 @@ void TypeChars(const ByteString& text, bool down, bool up) {
 void ResetKeyState() { KeyState = TKeyState{}; }
 
 std::string TakeCharsTypedAsUnicode() { return std::exchange(gTypedAsUnicode, {}); }
+
+std::string TakeCharsNotTyped() { return std::exchange(gNotTyped, {}); }
 
 }  // namespace km27

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/ByteString.h"
+#include "keyboard/KeyInjector.h"
 
 namespace km27 {
 
@@ -16,15 +17,28 @@ struct TKeyState {
   bool Shift = false;
   bool Ctrl = false;
   bool Alt = false;
+  bool Level3 = false;   // AltGr (X11, uinput)
   bool Hankaku = false;  // reported by the layout, never pressed
   bool KanaMode = false;
 };
 
 extern TKeyState KeyState;
 
-// Virtual-key code for `c` (0 = nothing to type); sets the modifier fields of
-// `state` and, for 0x0E and 0x0F, its kana mode. A character the keyboard
-// layout has no key for gives 0.
+// How one character is typed: a named key (the control characters), a key of
+// the layout (KeyStroke::key), or nothing (key 0).
+struct CharKey {
+  bool named = false;
+  uint32_t key = 0;  // named: the NamedKey's value
+};
+
+// The key for `c`; sets the modifier fields of `state` and, for 0x0E and
+// 0x0F, its kana mode. A character the keyboard layout has no key for gives
+// key 0.
+CharKey CharKeyOf(unsigned char c, TKeyState& state);
+
+// CharKeyOf as a Windows virtual-key code (0 = nothing to type), for the
+// character table; the injector's own key where the platform's keys are not
+// virtual-key codes.
 uint8_t CharToKey(unsigned char c, TKeyState& state);
 
 // Types every character of `text` with the process-wide KeyState. `down`
@@ -32,16 +46,16 @@ uint8_t CharToKey(unsigned char c, TKeyState& state);
 // half (the key, then Alt, Shift, Ctrl).
 void TypeChars(const ByteString& text, bool down, bool up);
 
-// One synthetic key event through the injector in force.
-void SendKeyEvent(uint8_t code, bool up);
+// One synthetic key event of a named key through the injector in force.
+void SendKeyEvent(NamedKey key, bool up);
 
 // A character pressed with its modifiers, kept so that it can be released
 // exactly as it was pressed even if Caps Lock or the kana mode changed in
 // between (a chord that holds several keys).
 struct PressedChar {
-  uint8_t code = 0;
+  CharKey key;
   char16_t unicode = 0;  // typed as this character: the layout has no key for it
-  bool shift = false, ctrl = false, alt = false;
+  bool shift = false, ctrl = false, alt = false, level3 = false;
 };
 PressedChar PressChar(unsigned char c);
 void ReleaseChar(const PressedChar& pressed);
@@ -53,5 +67,11 @@ void ResetKeyState();
 // and in the order first typed (code page bytes), so that the user can be
 // told; empty when every character had a key.
 std::string TakeCharsTypedAsUnicode();
+
+// The characters that could not be typed at all since the last call (the
+// platform had neither a key nor a way to type the character itself), each
+// once and in the order first met (code page bytes); empty when every
+// character was typed.
+std::string TakeCharsNotTyped();
 
 }  // namespace km27

@@ -290,14 +290,14 @@ void TypeChord(const std::vector<ChordElement>& elements) {
   std::vector<PressedChar> pressed(elements.size());
   for (size_t i = 0; i < elements.size(); ++i) {
     if (elements[i].isKey) {
-      SendKeyEvent(elements[i].code, false);
+      SendKeyEvent(static_cast<NamedKey>(elements[i].code), false);
     } else {
       pressed[i] = PressChar(elements[i].ch);
     }
   }
   for (size_t i = elements.size(); i-- > 0;) {
     if (elements[i].isKey) {
-      SendKeyEvent(elements[i].code, true);
+      SendKeyEvent(static_cast<NamedKey>(elements[i].code), true);
     } else {
       ReleaseChar(pressed[i]);
     }
@@ -381,8 +381,8 @@ void TypeKeyString(const ByteString& original) {
     }
     const NamedKeyMatch m = MatchNamedKeyAt(rest);
     if (m.found) {
-      SendKeyEvent(m.code, false);
-      SendKeyEvent(m.code, true);
+      SendKeyEvent(static_cast<NamedKey>(m.code), false);
+      SendKeyEvent(static_cast<NamedKey>(m.code), true);
       pos += m.length;
       continue;
     }

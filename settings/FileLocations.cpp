@@ -26,16 +26,15 @@ void SetFileLocations(std::optional<FileLocations> locations) { gLocations = std
 
 FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executablePath, const UserFolders& user) {
   const std::string programFolder = ExtractFilePath(executablePath);
-  // The files keep the names they ship with (KM27.ni, KM27.ini) whatever the
-  // program is called: on Linux it is "km27", and a settings file carried
-  // over from Windows keeps its name.
-  const std::string name = programFolder + kSettingsBaseName;
+  // The files keep the names they have on Windows whatever the program file
+  // is called (km27 on Linux), so one folder serves both systems.
+  const std::string name = "KM27";
   // A portable copy holds its settings or their default copy; a writable
   // folder without either is a system folder that root may write to
   // (/usr/bin), where the files are not.
   if (!programFolder.empty() && fs.FolderWritable(programFolder) &&
-      (fs.FileExists(name + ".ni") || fs.FileExists(name + ".ini")))
-    return BesideProgram(name);
+      (fs.FileExists(programFolder + name + ".ni") || fs.FileExists(programFolder + name + ".ini")))
+    return {programFolder + name + ".ini", programFolder + name + ".ni", programFolder};
 
   std::string config;
   if (Absolute(user.configHome))
@@ -48,7 +47,7 @@ FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executable
   fs.CreateFolders(config);
 
   const std::string data = user.installedData.empty() ? programFolder : WithSeparator(user.installedData);
-  return {config + kSettingsBaseName + ".ini", data + kSettingsBaseName + ".ni", data};
+  return {config + name + ".ini", data + name + ".ni", data};
 }
 
 }  // namespace km27

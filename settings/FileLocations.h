@@ -32,14 +32,11 @@ struct UserFolders {
   std::string installedData;  // the default copy and language files of an installation (empty: the program's folder)
 };
 
-// The name of the settings file and of its default copy, without extension.
-inline constexpr const char* kSettingsBaseName = "KM27";
-
 // Beside the program when its folder is writable and holds the settings file
 // or its default copy (a portable copy); otherwise the settings in
 // "<configHome>/km27/" (made when missing) and the rest in installedData.
-// The files are named kSettingsBaseName + ".ini" / ".ni" whatever the
-// program's own name.
+// The files are KM27.ini and KM27.ni, as on Windows, whatever the program
+// file is called.
 // Throws FileError when that folder cannot be made or no home is known.
 FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executablePath, const UserFolders& user);
 

@@ -58,6 +58,8 @@ std::string gstrWizardReadTrackNext = "";
 std::string gstrWizardCancel = "";
 std::string gstrWizardCancelEnd = "";
 std::string gstrElevatedTarget = "The program in front runs as administrator: Windows keeps the card data from reaching it. Run KM-27 as administrator to type into it.";
+std::string gstrNoWindowList = "This desktop does not tell other programs which window is in front: the target window cannot be chosen here. Choosing a target window needs an X11 session.";
+std::string gstrNoKeyOutput = "KM-27 cannot type card data into the windows of this desktop. Give it the virtual keyboard /dev/uinput: put the line KERNEL==\"uinput\", GROUP=\"input\", MODE=\"0660\", OPTIONS+=\"static_node=uinput\" into the file /etc/udev/rules.d/60-km27-uinput.rules, add your user to the group input (sudo usermod -aG input $USER) and log in again.";
 
 const std::vector<MessageText>& MessageTexts() {
   static const std::vector<MessageText> texts = {
@@ -117,6 +119,8 @@ const std::vector<MessageText>& MessageTexts() {
       {"gstrWizardCancel", &gstrWizardCancel, ""},
       {"gstrWizardCancelEnd", &gstrWizardCancelEnd, ""},
       {"gstrElevatedTarget", &gstrElevatedTarget, "The program in front runs as administrator: Windows keeps the card data from reaching it. Run KM-27 as administrator to type into it."},
+      {"gstrNoWindowList", &gstrNoWindowList, "This desktop does not tell other programs which window is in front: the target window cannot be chosen here. Choosing a target window needs an X11 session."},
+      {"gstrNoKeyOutput", &gstrNoKeyOutput, "KM-27 cannot type card data into the windows of this desktop. Give it the virtual keyboard /dev/uinput: put the line KERNEL==\"uinput\", GROUP=\"input\", MODE=\"0660\", OPTIONS+=\"static_node=uinput\" into the file /etc/udev/rules.d/60-km27-uinput.rules, add your user to the group input (sudo usermod -aG input $USER) and log in again."},
   };
   return texts;
 }

@@ -64,6 +64,8 @@ extern std::string gstrWizardReadTrackNext;
 extern std::string gstrWizardCancel;
 extern std::string gstrWizardCancelEnd;
 extern std::string gstrElevatedTarget;
+extern std::string gstrNoWindowList;
+extern std::string gstrNoKeyOutput;
 
 struct MessageText {
   const char* key;            // the key in section "Messages"

@@ -124,6 +124,11 @@ class TfrmMain : public ui::Form {
   // The tolerance of one check character: its digit, 1 for anything else.
   static int CheckLimit(char c);
 
+  // Asked once the language is applied at start: a problem the platform
+  // found that the user must hear of (the keys cannot reach this desktop's
+  // windows), said in the monitor and as a tray balloon; empty: none.
+  std::function<std::string()> StartupNotice;
+
  private:
   void CreateComponents();
   void SetRunState(bool running);

@@ -31,6 +31,13 @@ void TfrmMain::tmrStartupTimer() {
   ConnectCommWindow();
   ApplyReleaseMode();
   ShowSetupValues();
+  if (StartupNotice) {
+    const std::string notice = StartupNotice();
+    if (!notice.empty()) {
+      if (frmComm) frmComm->AddMonitorLine("< " + notice + " >");
+      ShowBalloon(kApplicationTitle, notice);
+    }
+  }
 
   gCloseRequested = false;
   actShowMain->SetEnabled(false);

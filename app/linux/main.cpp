@@ -16,12 +16,17 @@
 #include "device/Ports.h"
 #include "device/posix/LinuxSerialPorts.h"
 #include "device/posix/PortsDirectory.h"
+#include "keyboard/x11/LinuxKeyInjector.h"
 #include "settings/FileLocations.h"
 #include "settings/FileSystem.h"
 #include "settings/Version.h"
+#include "settings/Messages.h"
 #include "settings/posix/PosixFileSystem.h"
 #include "shell/Main.h"
 #include "ui/gtk/GtkApplication.h"
+// Last, and Xlib's None taken back: it would rename the toolkit's MsgIcon::None.
+#include "shell/x11/X11WindowService.h"
+#undef None
 
 namespace {
 
@@ -76,7 +81,20 @@ int main(int argc, char** argv) {
   });
   ReadVersionInfo();
 
+  // Keys and the window in front: X11 (XTEST), or a uinput keyboard in a
+  // Wayland session; texts of the program's code page at the time of use.
+  ui::GtkApplication* gtk = app.get();
+  auto codePage = [gtk] { return gtk->CodePage(); };
+  const LinuxKeyOutputChoice keys = InstallLinuxKeyInjector(codePage);
+  InstallX11WindowService(codePage);
+
   // The windows, in their fixed order; all hidden.
   ProgramWindows windows(CreateCommX());
+  if (!keys.message.empty()) {
+    // Said once the language is in force; the system's reasons follow the text.
+    const size_t reasons = keys.message.find("\n(");
+    const std::string detail = reasons == std::string::npos ? std::string() : keys.message.substr(reasons);
+    frmMain->StartupNotice = [detail] { return gstrNoKeyOutput + detail; };
+  }
   return app->Run();
 }

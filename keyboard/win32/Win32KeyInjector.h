@@ -6,7 +6,7 @@
 
 namespace km27 {
 
-class Win32KeyInjector final : public IKeyInjector {
+class Win32KeyInjector final : public VkKeyScanInjector {
  public:
   void KeyEvent(uint8_t vk, bool up) override;
   int16_t VkKeyScan(char c) override;

@@ -38,10 +38,10 @@ TEST(FakeKeyInjector, InstallsItselfWhileItLives) {
     FakeKeyInjector fake(true);
     EXPECT_EQ(&KeyInjector(), &fake);
     EXPECT_TRUE(KeyInjector().CapsLockOn());
-    KeyInjector().KeyEvent(0x10, false);
-    KeyInjector().KeyEvent(0x41, false);
-    KeyInjector().KeyEvent(0x41, true);
-    KeyInjector().KeyEvent(0x10, true);
+    KeyInjector().NamedKeyEvent(NamedKey::Shift, false);
+    KeyInjector().StrokeKeyEvent(0x41, false);
+    KeyInjector().StrokeKeyEvent(0x41, true);
+    KeyInjector().NamedKeyEvent(NamedKey::Shift, true);
     EXPECT_EQ(fake.Describe(), "+SHIFT +A -A -SHIFT");
     EXPECT_EQ(fake.TypedText(), "a");  // Shift with Caps Lock on
   }

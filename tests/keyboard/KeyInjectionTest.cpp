@@ -98,7 +98,7 @@ TEST_F(KeyInjectionTest, KanaModeSwitchesAndShiftsPrintableCharacters) {
 }
 
 // A layout with keys for the kana and for characters behind Ctrl and Alt.
-class RecordingLayout final : public IKeyInjector {
+class RecordingLayout final : public VkKeyScanInjector {
  public:
   void KeyEvent(uint8_t vk, bool up) override { events.push_back({vk, up}); }
   int16_t VkKeyScan(char c) override {
@@ -177,7 +177,7 @@ TEST_F(KeyInjectionTest, CharacterTableRows) {
 }
 
 // A layout without "(" and ")" (VkKeyScanA answers -1).
-class NoParenthesesLayout : public IKeyInjector {
+class NoParenthesesLayout : public VkKeyScanInjector {
  public:
   NoParenthesesLayout() { SetKeyInjector(this); }
   ~NoParenthesesLayout() override { SetKeyInjector(nullptr); }

@@ -48,7 +48,7 @@ struct EditReplayOptions {
 std::string ReplayIntoEdit(const std::vector<RecordedKeyEvent>& events,
                            const EditReplayOptions& options = {});
 
-class FakeKeyInjector final : public IKeyInjector {
+class FakeKeyInjector final : public VkKeyScanInjector {
  public:
   explicit FakeKeyInjector(bool capsLockOn = false);
   ~FakeKeyInjector() override;

@@ -38,7 +38,7 @@ using km27::ByteString;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // Notes the moment of the first key event; the keys themselves go nowhere.
-class TimingInjector : public km27::IKeyInjector {
+class TimingInjector : public km27::VkKeyScanInjector {
  public:
   void KeyEvent(uint8_t, bool) override {
     if (!first) first = Clock::now();

@@ -43,7 +43,7 @@ double NowMs() {
 }
 
 // Notes the first key event; types nothing.
-class FirstKey : public IKeyInjector {
+class FirstKey : public VkKeyScanInjector {
  public:
   void KeyEvent(uint8_t, bool) override {
     if (first < 0) first = NowMs();
