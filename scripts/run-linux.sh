@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The Linux half of scripts/run.sh (its header says what a run shows): km27
-# from the linux build, in a folder of its own that it can write to (so its
-# settings stay beside it, as in a portable installation), with the reader
-# simulator's pseudo-terminal as COM31 of a port folder of its own
-# (KM27_SERIAL_DIR) and the target window tools/target/km27target. No Wine.
+# from the linux build in a work folder of its own (a portable copy), the
+# reader simulator's pseudo-terminal as COM31 of the port folder
+# $KM27_SERIAL_DIR names, keys typed through XTEST into km27target_gtk. The
+# steps are the Linux end-to-end tests' (tests/e2e/linux/e2e_linux_lib.sh):
+# without a display it all runs on an Xvfb display and a session bus of its
+# own, and the setup wizard is driven through the accessibility bus (linctl).
+# No Wine.
 #   scripts/run-linux.sh [first-run]
 set -euo pipefail
 mode=${1:-}
@@ -13,88 +16,42 @@ case "$mode" in
 esac
 cd "$(dirname "$0")/.."
 root=$PWD
-build=$root/build/linux
-if [ -z "${KM27_SKIP_BUILD:-}" ]; then
-  ./scripts/install-deps.sh
-  ./scripts/build.sh linux
+# E2E_SESSION is set when the library has started this script again inside
+# its own display and session: installing and building are done by then.
+if [ -z "${E2E_SESSION:-}" ]; then
+  if [ -z "${KM27_SKIP_BUILD:-}" ]; then
+    ./scripts/install-deps.sh
+    ./scripts/build.sh linux
+  fi
+  if [ -n "${DISPLAY:-}" ] && [ -z "${KM27_HEADLESS:-}" ]; then
+    # A real display is there: the programs show on it, in the user's session.
+    export KM27_RUN_ON_DISPLAY=1 E2E_SESSION=1
+  fi
 fi
-km27_bin=$build/bin/km27 sim_bin=$build/tools/sim/km27sim target_bin=$build/tools/target/km27target
-for f in "$km27_bin" "$sim_bin" "$target_bin"; do
-  [ -x "$f" ] || { echo "$f is missing: build the linux preset (scripts/build.sh linux)"; exit 1; }
+interactive=${KM27_RUN_ON_DISPLAY:-}
+export KM27_BUILD_DIR=$root/build/linux KM27_SOURCE_DIR=$root
+for f in km27 km27target_gtk; do
+  [ -x "$KM27_BUILD_DIR/bin/$f" ] || { echo "$KM27_BUILD_DIR/bin/$f is missing: scripts/build.sh linux"; exit 1; }
 done
-
-# What a failed run leaves to look at (screen, simulator log, program output).
-state=$root/build/run-linux
-mkdir -p "$state"
-work=$(mktemp -d) aux=$(mktemp -d)
-ports=$aux/ports
-mkdir "$ports"
-pids=()
-km27_pid=""
-cleanup() {
-  local i
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null || true; done
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do wait "${pids[$i]}" 2>/dev/null || true; done
-  cp "$aux"/*.log "$aux"/*.out "$state/" 2>/dev/null || true
-  rm -rf "$work" "$aux"
-}
-trap cleanup EXIT
-
-interactive=""
-if [ -n "${DISPLAY:-}" ] && [ -z "${KM27_HEADLESS:-}" ]; then
-  interactive=1
-else
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$aux/display" >"$aux/xvfb.log" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 1 100); do grep -q . "$aux/display" && break; sleep 0.1; done
-  grep -q . "$aux/display" || { echo "Xvfb did not start: $(cat "$aux/xvfb.log")"; exit 1; }
-  export DISPLAY=":$(head -1 "$aux/display")"
-  # A session of its own: no session bus (the tray and the notifications
-  # find none, rather than starting one that would outlive the run), and a
-  # run-time folder of its own, where km27 keeps its one-copy lock, so a
-  # km27 running on this machine's desktop does not count as this one.
-  mkdir -m 0700 "$aux/runtime"
-  export DBUS_SESSION_BUS_ADDRESS="unix:path=$aux/no-bus" XDG_RUNTIME_DIR="$aux/runtime"
-fi
-export GDK_BACKEND=x11 NO_AT_BRIDGE=1
-
-shot() { import -display "$DISPLAY" -window root "$state/$1.png" 2>/dev/null && echo "  (picture: build/run-linux/$1.png)"; }
-fail() {
-  echo "FAIL: $*"
-  shot failure
-  exit 1
-}
-
-# The reader on COM31.
-"$sim_bin" --link "$ports/COM31" --ready-file "$aux/sim.ready" --control-tcp 0 --no-stdin \
-  --log "$aux/sim.log" >"$aux/sim.out" 2>&1 &
-pids+=($!)
-for _ in $(seq 1 100); do grep -q '^tcp ' "$aux/sim.ready" 2>/dev/null && break; sleep 0.05; done
-sim_tcp=$(awk '/^tcp /{ print $2 }' "$aux/sim.ready" 2>/dev/null)
-[ -n "$sim_tcp" ] || fail "the reader simulator did not start: $(cat "$aux/sim.out")"
-sim() { "$sim_bin" --send-tcp "$sim_tcp" "$@"; }
-
-start_km27() {
-  (cd "$work" && KM27_SERIAL_DIR="$ports" exec ./km27) >"$aux/km27.out" 2>&1 &
-  km27_pid=$!
-  pids+=($km27_pid)
-}
+set +e
+source "$root/tests/e2e/linux/e2e_linux_lib.sh"
 
 prompt() {
-  while kill -0 "$km27_pid" 2>/dev/null && IFS= read -r -p "km27sim> " line; do
+  while kill -0 "$E2E_KM27" 2>/dev/null && IFS= read -r -p "km27sim> " line; do
     [ -n "$line" ] && sim $line
   done
 }
 
-cp "$km27_bin" "$build/bin/KM27.ni" "$build/bin/English.rlf" "$build/bin/Japanese.rlf" "$work/"
+W="Initial Setup Wizard"
+expected='Ha4900123456789./b3456\n'
+e2e_new_installation
 if [ "$mode" = first-run ]; then
   # A new installation. The default copy gets the two lines a pseudo-terminal
   # needs (no parity, no modem-line check); a real reader takes the factory's.
-  sed -i 's/^Parity=1\r$/Parity=0\r/; s/^ConnectionCheck=111\r$/ConnectionCheck=101\r/' "$work/KM27.ni"
-  grep -q $'^Parity=0\r$' "$work/KM27.ni" && grep -q $'^ConnectionCheck=101\r$' "$work/KM27.ni" ||
-    fail "$build/bin/KM27.ni is not the factory copy this run expects"
+  e2e_test_default_copy "$E2E_WORK/KM27.ni"
+  e2e_reader 31
   echo "Reader simulator on COM31; starting km27 in a new folder: the setup wizard appears"
-  start_km27
+  e2e_start_km27
   if [ -n "$interactive" ]; then
     echo "Go through the wizard: Connect Test finds COM31; on the Read Check page send a test card"
     echo "by typing: swipe 0:4900123456789 0:1234567890   (Ctrl+D ends the run)"
@@ -102,25 +59,30 @@ if [ "$mode" = first-run ]; then
     echo "Ending km27 and the simulator"
     exit 0
   fi
-  caption=$(awk -F= '{ sub(/\r$/, "") } /^\[/ { s = $0 } s == "[Form.Caption]" && $1 == "frmWizard" { print $2 }' "$work/English.rlf")
-  for _ in $(seq 1 150); do
-    xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1 && break
-    kill -0 "$km27_pid" 2>/dev/null || fail "km27 ended: $(cat "$aux/km27.out")"
-    sleep 0.2
-  done
-  xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1 || fail "no \"$caption\" window within 30 s"
-  [ -f "$work/KM27.ini" ] && echo "km27 made KM27.ini beside itself from the default copy"
-  echo "The \"$caption\" window is open:"
-  shot first-run-wizard
-  echo "Run with a display (and without KM27_HEADLESS) to go through it: ./scripts/run.sh first-run"
-  echo "Ending km27 and the simulator"
-  exit 0
-fi
-
-# Wizard completed, auto start, no parity and no modem-line check (a
-# pseudo-terminal has neither), and the key-data format of the guide's
-# second example: H a<track 1>. / b<track 2, characters 3 to 6> Enter.
-cat >"$work/KM27.ini" <<'EOF'
+  e2e_window_wait "$W" 20 || e2e_fail "the setup wizard did not appear"
+  linctl click "$W" "Connect Test" || e2e_fail "no Connect Test button"
+  e2e_expect "$W" "Test result : OK (COM$E2E_PORT)" 30
+  e2e_button "$W" Next 10 || e2e_fail "Next stays off after the reader was found"
+  linctl click "$W" Next
+  e2e_expect "$W" "Swipe a card through the reader." 10
+  sim swipe 0:4900123456789 0:1234567890 >/dev/null
+  e2e_expect "$W" "The card was read." 10
+  e2e_button "$W" Next 10 || e2e_fail "Next stays off after the test swipe"
+  linctl click "$W" Next
+  linctl click "$W" "Auto Start Mode" || e2e_fail "no \"Auto Start Mode\" choice"
+  e2e_button "$W" Complete 10 || e2e_fail "Complete stays off after the start mode was chosen"
+  linctl click "$W" Complete
+  e2e_answer "Save setup data" OK
+  # The wizard's own "VR" is forgotten: the next one is the converter's.
+  sim clear >/dev/null
+  echo "Wizard completed: COM31 found, tracks 1 and 2 taken from the test swipe, Auto Start Mode"
+  # One block per track, typed whole, nothing between or after them.
+  expected='49001234567891234567890'
+else
+  # Wizard completed, auto start, no parity and no modem-line check (a
+  # pseudo-terminal has neither), and the key-data format of the user
+  # guide's second example: H a<track 1>. / b<track 2, characters 3 to 6> Enter.
+  cat >"$E2E_WORK/KM27.ini" <<'EOF'
 [General]
 Series=KM-27 Series
 Interface=SERIAL
@@ -177,47 +139,24 @@ Start=3
 Digit=4
 AllData=0
 EOF
-echo "Reader simulator on COM31; starting km27 (auto start, key-data format H a<track 1>. / b<track 2, 3..6> Enter)"
-start_km27
-sim wait-rx 02 56 52 15000 | grep -q '^OK' || fail "km27 never asked the reader for its version: $(cat "$aux/km27.out")"
-echo "km27 is converting and sits in the tray; starting the target window"
-
-target_out=$aux/target.txt
-"$target_bin" "$target_out" >"$aux/target.out" 2>&1 &
-pids+=($!)
-target=""
-for _ in $(seq 1 100); do
-  target=$(xdotool search --onlyvisible --name '^KM27 Target$' 2>/dev/null | head -1) && [ -n "$target" ] && break
-  sleep 0.1
-done
-[ -n "$target" ] || fail "the target window did not appear"
-# Keys go to the window with the input focus. A desktop's window manager
-# gives it on request; Xvfb has none, and there the pointer decides where the
-# focus falls back to, so it goes over the window too.
-if [ -n "$interactive" ]; then
-  xdotool windowactivate --sync "$target" 2>/dev/null || xdotool windowfocus --sync "$target" ||
-    fail "the target window did not take the focus"
-else
-  xdotool windowfocus --sync "$target" mousemove --window "$target" 40 40 ||
-    fail "the target window did not take the focus"
+  e2e_reader 31
+  echo "Reader simulator on COM31; starting km27 (auto start, key-data format H a<track 1>. / b<track 2, 3..6> Enter)"
+  e2e_start_km27
 fi
+e2e_wait_converting
+echo "km27 is converting and sits in the tray; starting the target window"
+e2e_start_target
 
 echo "Swiping a card: track 1 \"4900123456789\", track 2 \"1234567890\""
 sim swipe 0:4900123456789 0:1234567890 >/dev/null
-want=$(printf 'Ha4900123456789./b3456\n' | od -An -tx1 | tr -d ' \n')
-got=""
-for _ in $(seq 1 100); do
-  got=$(od -An -tx1 <"$target_out" 2>/dev/null | tr -d ' \n')
-  [ "$got" = "$want" ] && break
-  sleep 0.1
-done
-if [ "$got" = "$want" ]; then
+status=0
+if e2e_expect_text "$expected" 10 >/dev/null; then
   echo "The target window received:"
 else
-  echo "The target window did not receive the expected keystrokes (Ha4900123456789./b3456 and Enter); it holds:"
-  shot swipe
+  echo "The target window did not receive the expected keystrokes; it holds:"
+  status=1
 fi
-od -c "$target_out" | sed 's/^/  /'
+od -c "$E2E_TARGET_OUT" | sed 's/^/  /'
 
 if [ -n "$interactive" ]; then
   echo
@@ -225,4 +164,4 @@ if [ -n "$interactive" ]; then
   prompt
 fi
 echo "Ending km27, the target window and the simulator"
-[ "$got" = "$want" ]
+exit $status

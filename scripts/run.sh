@@ -8,10 +8,10 @@
 #
 # Without "windows" it is the Linux program km27 (scripts/run-linux.sh: the
 # simulator's pseudo-terminal is COM31 of a port folder of its own, keys are
-# typed through XTEST); with "windows" it is KM27.exe under Wine: the 32-bit
-# build where this host runs 32-bit programs, the 64-bit one where it does not
-# (scripts/host32.sh; KM27_HOST32=0 picks the 64-bit one), the simulator on
-# COM31 of the Wine prefix.
+# typed through XTEST; Wine is not started); with "windows" it is KM27.exe
+# under Wine: the 32-bit build where this host runs 32-bit programs, the
+# 64-bit one where it does not (scripts/host32.sh; KM27_HOST32=0 picks the
+# 64-bit one), the simulator on COM31 of the Wine prefix.
 #
 #   scripts/run.sh            with $DISPLAY: the windows appear on your screen;
 #                             afterwards type simulator commands (for example
@@ -24,8 +24,8 @@
 #                             first. With a display you go through it yourself
 #                             (type "swipe ..." at the prompt for the test card);
 #                             under Xvfb the script goes through it, choosing
-#                             "Auto Start Mode" (Linux: it shows that the wizard
-#                             opened, keeps a picture of it and ends).
+#                             "Auto Start Mode" (Linux: through the accessibility
+#                             bus, tools/linctl).
 #   KM27_HEADLESS=1 scripts/run.sh   Xvfb even when a display is there.
 #   KM27_SKIP_BUILD=1 scripts/run.sh skip installing and building.
 set -euo pipefail
