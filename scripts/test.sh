@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the native preset and both Windows presets
-# and runs every test: the native GoogleTest suite, the Windows programs under
-# Wine (a prefix and an Xvfb display of each build's own) and the bounded
-# fuzzing; it also makes both release packages.
+# Installs what is missing, builds the native preset, both Windows presets and
+# the Linux program, and runs every test: the native GoogleTest suite, the
+# Windows programs under Wine (a prefix and an Xvfb display of each build's
+# own), the Linux program under Xvfb (its platform layers, end to end, and its
+# Debian package installed and removed) and the bounded fuzzing; it also
+# makes the three release packages.
 #
 # Whether this host runs 32-bit programs is decided once, by trying one
 # (scripts/host32.sh; KM27_HOST32=0 forces the 64-bit-only path). Where it
@@ -16,6 +18,7 @@ export KM27_HOST32
 ./scripts/install-deps.sh
 export KM27_WERROR=1
 ./scripts/build.sh all
+./scripts/build.sh linux
 jobs=${KM27_JOBS:-$(nproc)}
 status=0
 echo "== native tests =="
@@ -33,10 +36,12 @@ else
   ctest --preset windows64 -j "$jobs" || status=1
 fi
 echo "== release packages =="
-for preset in windows windows64; do
+for preset in windows windows64 linux; do
   cmake --build --preset "$preset" --target package >/dev/null || { echo "no package from $preset"; status=1; }
 done
-ls -l build/windows/package/*.zip build/windows64/package/*.zip || status=1
+ls -l build/windows/package/*.zip build/windows64/package/*.zip build/linux/package/*.deb || status=1
+echo "== Linux program (Xvfb) =="
+ctest --preset linux -j "$jobs" || status=1
 if [ -x tests/fuzz/run.sh ]; then
   echo "== fuzzing (bounded) =="
   tests/fuzz/run.sh || status=1

@@ -75,6 +75,15 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
+source "$KM27_SOURCE_DIR/tests/e2e/e2e_settings.sh"
+
+# e2e_settings <port> <connection check> [plain]: a portable copy in the work
+# folder with KM27.ini as e2e_write_settings makes it.
+e2e_settings() {
+  cp "$E2E_BIN/km27" "$E2E_BIN/KM27.ni" "$E2E_BIN/English.rlf" "$E2E_WORK/"
+  e2e_write_settings "$E2E_WORK/KM27.ini" "$@"
+}
+
 # e2e_new_installation: the work folder as a user unpacks a portable copy:
 # km27, KM27.ni and the language files, no KM27.ini.
 e2e_new_installation() {
