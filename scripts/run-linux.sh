@@ -44,8 +44,8 @@ prompt() {
 
 W="Initial Setup Wizard"
 expected='Ha4900123456789./b3456\n'
-e2e_new_installation
 if [ "$mode" = first-run ]; then
+  e2e_new_installation
   # A new installation. The default copy gets the two lines a pseudo-terminal
   # needs (no parity, no modem-line check); a real reader takes the factory's.
   e2e_test_default_copy "$E2E_WORK/KM27.ni"
@@ -82,63 +82,7 @@ else
   # Wizard completed, auto start, no parity and no modem-line check (a
   # pseudo-terminal has neither), and the key-data format of the user
   # guide's second example: H a<track 1>. / b<track 2, characters 3 to 6> Enter.
-  cat >"$E2E_WORK/KM27.ini" <<'EOF'
-[General]
-Series=KM-27 Series
-Interface=SERIAL
-Protocol=RDLS3
-LanguageFile=English.rlf
-Release=Standard
-AutoStart=1
-SPSetting=SP0FF
-WizardStatus=111
-ConnectionCheck=101
-
-[Connection]
-Port=31
-BaudRate=9600
-DataBits=8
-Parity=0
-StopBit=1
-FlowControl=0
-ReciveBuffTime=80
-
-[Format]
-Header=[02]
-EndCode=[03]
-Footer=
-Separator=[1F]
-BCCType=1
-BCCByte=1
-BCCStart=2
-
-[CardData]
-Tracks=1100
-TrackUse=1100
-SingleTrack=0
-
-[KeyData]
-Header=H
-TrackSeparator=/
-Terminator=[ENTER]
-BlockNum=2
-
-[BlockData:1]
-BlockHeader=a
-BlockFooter=.
-Track=1
-Start=0
-Digit=0
-AllData=1
-
-[BlockData:2]
-BlockHeader=b
-BlockFooter=
-Track=2
-Start=3
-Digit=4
-AllData=0
-EOF
+  e2e_settings 31 101
   e2e_reader 31
   echo "Reader simulator on COM31; starting km27 (auto start, key-data format H a<track 1>. / b<track 2, 3..6> Enter)"
   e2e_start_km27
