@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and shows KM27.exe doing its job under
-# Wine: the 32-bit build where this host runs 32-bit programs, the 64-bit one
-# where it does not (scripts/host32.sh; KM27_HOST32=0 picks the 64-bit one).
-# The reader simulator plays the card reader on COM31, KM27.exe starts
-# with auto start and sits in the tray, a target window takes the focus, and a
-# demonstration swipe is typed into it.
+# Installs what is missing, builds, and shows the program doing its job: the
+# reader simulator plays the card reader, the program starts with auto start
+# and sits in the tray, a target window takes the focus, and a demonstration
+# swipe is typed into it.
+#
+#   scripts/run.sh [windows] [first-run]
+#
+# Without "windows" it is the Linux program km27 (scripts/run-linux.sh: the
+# simulator's pseudo-terminal is COM31 of a port folder of its own, keys are
+# typed through XTEST; Wine is not started); with "windows" it is KM27.exe
+# under Wine: the 32-bit build where this host runs 32-bit programs, the
+# 64-bit one where it does not (scripts/host32.sh; KM27_HOST32=0 picks the
+# 64-bit one), the simulator on COM31 of the Wine prefix.
 #
 #   scripts/run.sh            with $DISPLAY: the windows appear on your screen;
 #                             afterwards type simulator commands (for example
@@ -12,20 +19,27 @@
 #                             them arrive; Ctrl+D or closing KM27 ends the run.
 #                             Without $DISPLAY: runs under Xvfb, prints what the
 #                             target window received and ends.
-#   scripts/run.sh first-run  the same from a new folder (KM27.exe, KM27.ni and
+#   scripts/run.sh first-run  the same from a new folder (the program, KM27.ni and
 #                             the language files only): the setup wizard appears
 #                             first. With a display you go through it yourself
 #                             (type "swipe ..." at the prompt for the test card);
 #                             under Xvfb the script goes through it, choosing
-#                             "Auto Start Mode".
+#                             "Auto Start Mode" (Linux: through the accessibility
+#                             bus, tools/linctl).
 #   KM27_HEADLESS=1 scripts/run.sh   Xvfb even when a display is there.
 #   KM27_SKIP_BUILD=1 scripts/run.sh skip installing and building.
 set -euo pipefail
-mode=${1:-}
-case "$mode" in
-  "" | first-run) ;;
-  *) echo "usage: $0 [first-run]"; exit 2 ;;
-esac
+mode="" platform=linux
+for arg in "$@"; do
+  case "$arg" in
+    windows) platform=windows ;;
+    first-run) mode=first-run ;;
+    *) echo "usage: $0 [windows] [first-run]"; exit 2 ;;
+  esac
+done
+if [ "$platform" = linux ]; then
+  exec "$(dirname "$0")/run-linux.sh" $mode
+fi
 cd "$(dirname "$0")/.."
 root=$PWD
 source scripts/wine-build.sh

@@ -29,7 +29,11 @@ FileLocations ChooseFileLocations(IFileSystem& fs, const std::string& executable
   // The files keep the names they have on Windows whatever the program file
   // is called (km27 on Linux), so one folder serves both systems.
   const std::string name = "KM27";
-  if (!programFolder.empty() && fs.FolderWritable(programFolder))
+  // A portable copy holds its settings or their default copy; a writable
+  // folder without either is a system folder that root may write to
+  // (/usr/bin), where the files are not.
+  if (!programFolder.empty() && fs.FolderWritable(programFolder) &&
+      (fs.FileExists(programFolder + name + ".ni") || fs.FileExists(programFolder + name + ".ini")))
     return {programFolder + name + ".ini", programFolder + name + ".ni", programFolder};
 
   std::string config;

@@ -32,7 +32,8 @@ struct UserFolders {
   std::string installedData;  // the default copy and language files of an installation (empty: the program's folder)
 };
 
-// Beside the program when its folder is writable; otherwise the settings in
+// Beside the program when its folder is writable and holds the settings file
+// or its default copy (a portable copy); otherwise the settings in
 // "<configHome>/km27/" (made when missing) and the rest in installedData.
 // The files are KM27.ini and KM27.ni, as on Windows, whatever the program
 // file is called.

@@ -57,6 +57,10 @@ TEST(FileLocations, BesideAWritableProgramElseInTheUsersConfigurationFolder) {
   test::TempDir dir;
   PosixFileSystem fs;
   const std::string data = dir.Path("share/km27");
+  std::filesystem::create_directory(dir.Path("usr"));  // writable (to root), but no portable copy
+  EXPECT_EQ(ChooseFileLocations(fs, dir.Path("usr/km27"), {dir.Path("usr/cfg"), "", data}).settingsFile,
+            dir.Path("usr/cfg/km27/KM27.ini"));
+  dir.Write("KM27.ni", "");
   const FileLocations beside = ChooseFileLocations(fs, dir.Path("km27"), {dir.Path("cfg"), dir.Path("home"), data});
   EXPECT_EQ(beside.settingsFile, dir.Path("KM27.ini"));
   EXPECT_EQ(beside.defaultFile, dir.Path("KM27.ni"));
