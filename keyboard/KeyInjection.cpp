@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/CodePage.h"
 #include "keyboard/KeyInjector.h"
 
 namespace km27 {
@@ -80,7 +81,13 @@ CharKey CharKeyOf(unsigned char c, TKeyState& state) {
 
   // In kana mode 0x21-0x5F stand for the half-width katakana 0xA1-0xDF
   // (the 7-bit kana convention); the space stays a space.
-  if (state.KanaMode && c != 0x20) c = static_cast<unsigned char>(c + 0x80);
+  if (state.KanaMode && c != 0x20) {
+    c = static_cast<unsigned char>(c + 0x80);
+    // Those bytes are katakana only in code page 932; elsewhere (1252: "±"
+    // for the kana "A") a key of the layout would type another character,
+    // so the katakana goes out as a character of its own.
+    if (!AnsiCodePage().IsLeadByte(0x81)) return {};
+  }
 
   IKeyInjector& injector = KeyInjector();
   const KeyStroke stroke = injector.CharStroke(c);

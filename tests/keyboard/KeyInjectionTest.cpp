@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "common/CodePage.h"
 #include "keyboard/CharacterTable.h"
 #include "tests/support/FakeKeyInjector.h"
 
@@ -129,10 +130,21 @@ TEST_F(KeyInjectionTest, ModifiersGoDownCtrlShiftAltAndUpInReverse) {
   EXPECT_FALSE(state.Shift || state.Ctrl || state.Alt);
 }
 
+// Code page 932 has the kana bytes, so a Japanese layout is asked for them;
+// elsewhere the byte is another character ("±" in 1252), so none is asked
+// for it and the katakana goes out as itself.
 TEST_F(KeyInjectionTest, KanaModeLooksUpTheKanaCode) {
   RecordingLayout layout;
   SetKeyInjector(&layout);
   TypeChars("\x0E" "1 \x0F" "1", true, true);
+  EXPECT_EQ(layout.asked, (std::vector<unsigned char>{0x20, 0x31}));
+  EXPECT_EQ(TakeCharsTypedAsUnicode(), "\xB1");
+  layout.asked.clear();
+  layout.events.clear();
+  static const CodePage932 shiftJis;
+  SetAnsiCodePage(&shiftJis);
+  TypeChars("\x0E" "1 \x0F" "1", true, true);
+  SetAnsiCodePage(nullptr);
   SetKeyInjector(&fake);
   EXPECT_EQ(layout.asked, (std::vector<unsigned char>{0xB1, 0x20, 0x31}));
   EXPECT_EQ(DescribeKeyEvents(layout.events),
