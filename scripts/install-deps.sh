@@ -6,7 +6,9 @@
 # tools the Wine tests use, the SVG renderer that tools/icons/make-icons.sh
 # draws the icons with, a Japanese font for the Japanese screenshots, and the
 # Debian libraries the Linux program is built with (GTK 3, X11 with XTEST,
-# libxkbcommon, the StatusNotifier tray and desktop notifications).
+# libxkbcommon, the StatusNotifier tray and desktop notifications) with what
+# its tests use: the package tools, a session bus and the accessibility bus
+# that the end-to-end scripts read the windows through (tools/linctl).
 # Idempotent: packages already present are not touched.
 #
 # A mirror can be in the middle of a sync: an index then fails to download
@@ -33,7 +35,8 @@ for p in cmake ninja-build g++ googletest libgtest-dev clang libclang-rt-14-dev 
          xvfb xauth x11-utils xdotool imagemagick librsvg2-bin procps psmisc file \
          fonts-ipafont-gothic \
          pkg-config libgtk-3-dev libx11-dev libxtst-dev libxkbcommon-dev libxkbcommon-x11-dev \
-         libayatana-appindicator3-dev libnotify-dev dpkg-dev; do
+         libayatana-appindicator3-dev libnotify-dev dpkg-dev appstream desktop-file-utils \
+         x11-xkb-utils dbus-daemon at-spi2-core libatk-adaptor python3-pyatspi gir1.2-atspi-2.0; do
   want "$p"
 done
 
