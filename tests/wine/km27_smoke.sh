@@ -21,6 +21,15 @@ ended() {
   done
   return 1
 }
+# OK on the box, pressed again while a box still shows: on a loaded machine
+# the first press can reach a box that is still being made.
+ok_until_ended() {
+  for _ in $(seq 1 "$1"); do
+    winctl boxok '*'
+    ended 10 && return 0
+  done
+  return 1
+}
 
 (cd "$work" && exec $run "$work/KM27.exe") &
 pid=$!
@@ -32,8 +41,7 @@ winctl visible TfrmWizard '*' || { echo "FAIL: the setup wizard did not appear w
 [ -f "$work/KM27.ini" ] || { echo "FAIL: KM27.ini was not created from KM27.ni"; exit 1; }
 winctl click TfrmWizard '*' 'Cancel' || { echo "FAIL: the wizard has no Cancel button"; exit 1; }
 box=$(winctl box '*' 10000) || { echo "FAIL: no question when the wizard is cancelled"; exit 1; }
-winctl boxok '*'
-ended 150 || { echo "FAIL: KM27.exe with setup not completed is still running after the wizard was cancelled ($box)"; exit 1; }
+ok_until_ended 15 || { echo "FAIL: KM27.exe with setup not completed is still running after the wizard was cancelled ($box)"; exit 1; }
 
 sed -i 's/^WizardStatus=.*/WizardStatus=111\r/' "$work/KM27.ini"
 (cd "$work" && exec $run "$work/KM27.exe") &
@@ -50,6 +58,5 @@ winctl children TfrmMain 'ORVANE KM-27' | grep -qF "$version" ||
 winctl close TfrmMain 'ORVANE KM-27'
 box=$(winctl box '*' 10000) || { echo "FAIL: no question before ending"; exit 1; }
 echo "$box" | grep -q 'Finish KM-27?' || { echo "FAIL: unexpected question: $box"; exit 1; }
-winctl boxok '*'
-ended 100 || { echo "FAIL: KM27.exe still running after OK"; exit 1; }
+ok_until_ended 10 || { echo "FAIL: KM27.exe still running after OK"; exit 1; }
 echo "PASS: KM27.exe shows the wizard without completed setup and ends when it is cancelled; with it, shows its window and ends on request"
