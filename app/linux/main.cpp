@@ -26,6 +26,7 @@
 #include "shell/Main.h"
 #include "shell/gtk/GtkTrayPeer.h"
 #include "shell/posix/PosixDesktopShell.h"
+#include "shell/x11/X11Activate.h"
 #include "ui/gtk/GtkApplication.h"
 // Last, and Xlib's None taken back: it would rename the toolkit's MsgIcon::None.
 #include "shell/x11/X11WindowService.h"
@@ -69,6 +70,8 @@ int main(int argc, char** argv) {
   if (!lock.Acquire()) {
     app->SetCodePage(kAlreadyRunningCodePage);
     app->MessageBox(kAlreadyRunningText, kAlreadyRunningCaption, ui::MsgIcon::None, ui::MsgButtons::OK);
+    // The first copy's main window is only brought forward, not shown.
+    BringWindowOfClassForward("TfrmMain");
     return 0;
   }
 

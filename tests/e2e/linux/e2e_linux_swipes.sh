@@ -5,7 +5,7 @@
 # block portions, a chord, symbols and case, a character the keyboard layout
 # lacks, NAK for a bad block check, reads in order. Then the reader is
 # unplugged (the converter stops and says so), plugged in again, and Start
-# makes it type again.
+# makes it type again; a second copy brings the first one's window forward.
 source "$(dirname "$0")/e2e_linux_lib.sh"
 
 M="ORVANE KM-27"
@@ -49,6 +49,20 @@ e2e_answer "Test result : Error" OK
 e2e_window_wait "$M" 10 || e2e_fail "the main window is not shown after the error"
 linctl texts "$M" | grep -P '^push button\tStart\t|^toggle button\tStart\t' | grep -q $'\tenabled' ||
   e2e_fail "Start is not available again: $(linctl texts "$M")"
+# A second copy says so, ends, and brings the first copy's main window above
+# the target window (xwininfo lists the topmost first).
+topmost() { xwininfo -root -children | grep -oE '"(ORVANE KM-27|KM27 Target)"' | head -1; }
+e2e_start_target
+for w in $(xdotool search --name '^KM27 Target$'); do xdotool windowraise "$w"; done
+sleep 0.3
+[ "$(topmost)" = '"KM27 Target"' ] || e2e_fail "the target window is not above the main window"
+first=$E2E_KM27
+e2e_start_km27
+e2e_answer "$(printf '\xe3\x81\xaf\xe3\x81\x99\xe3\x81\xa7\xe3\x81\xab\xe8\xb5\xb7\xe5\x8b\x95')" OK  # "はすでに起動"
+e2e_wait_ended 10 || e2e_fail "the second copy did not end"
+[ "$(topmost)" = '"ORVANE KM-27"' ] || e2e_fail "the second copy did not bring the main window forward"
+kill -0 "$first" 2>/dev/null || e2e_fail "the first copy ended with the second"
+E2E_KM27=$first
 sim reconnect >/dev/null
 sim clear >/dev/null
 linctl click "$M" Start || e2e_fail "no Start button"
@@ -57,4 +71,5 @@ e2e_start_target
 typed=""
 swipe 'HaAGAIN./b3456\n' 0:AGAIN 0:123456
 kill -0 "$E2E_KM27" 2>/dev/null || e2e_fail "km27 ended"
-echo "PASS: card reads typed exactly into the focused window; a bad block check refused; the reader unplugged and plugged in again"
+
+echo "PASS: card reads typed exactly into the focused window; a bad block check refused; the reader unplugged and plugged in again; a second copy brings the first forward"
