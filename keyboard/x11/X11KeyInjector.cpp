@@ -47,12 +47,9 @@ X11KeyInjector::X11KeyInjector(DisplayPtr display, std::function<int()> codePage
 X11KeyInjector::~X11KeyInjector() {
   // A read cut short must not leave a key down for everything the user types next.
   while (!pressed_.empty()) Key(*pressed_.begin(), true);
-  while (!borrowed_.empty()) {
-    ReturnSpare(borrowed_.back().second);
-    borrowed_.pop_back();
-  }
-  for (const NamedPress& press : named_)
-    if (press.spare) ReturnSpare(press.keycode);
+  borrowed_.clear();
+  named_.clear();
+  RestoreSpares();
   XSync(display_.get(), False);
 }
 
@@ -95,7 +92,6 @@ void X11KeyInjector::NamedKeyEvent(NamedKey key, bool up) {
       Key(press.keycode, true);
       if (press.level3) ModifierEvent(StrokeModifier::Level3, true);
       if (press.shift) ModifierEvent(StrokeModifier::Shift, true);
-      if (press.spare) ReturnSpare(press.keycode);
       return;
     }
     return;
@@ -202,7 +198,6 @@ bool X11KeyInjector::TypeUnicode(char16_t unit, bool up) {
       const KeyCode keycode = it->second;
       borrowed_.erase(std::next(it).base());
       Key(keycode, true);
-      ReturnSpare(keycode);
       return true;
     }
     return false;
@@ -216,34 +211,57 @@ bool X11KeyInjector::TypeUnicode(char16_t unit, bool up) {
   return true;
 }
 
+bool X11KeyInjector::SpareInUse(KeyCode keycode) const {
+  return pressed_.count(keycode) != 0 ||
+         std::any_of(borrowed_.begin(), borrowed_.end(), [&](const auto& b) { return b.second == keycode; }) ||
+         std::any_of(named_.begin(), named_.end(), [&](const NamedPress& p) { return p.spare && p.keycode == keycode; });
+}
+
 KeyCode X11KeyInjector::BorrowSpare(uint32_t sym) {
+  const auto use = [&](size_t i) {
+    auto entry = mapped_[i];
+    mapped_.erase(mapped_.begin() + static_cast<std::ptrdiff_t>(i));
+    mapped_.push_back(entry);
+    return entry.first;
+  };
+  for (size_t i = 0; i < mapped_.size(); ++i)
+    if (mapped_[i].second == sym && !SpareInUse(mapped_[i].first)) return use(i);
+
+  // The same keysym on both levels: a Shift the user holds changes nothing.
+  KeySym syms[2] = {sym, sym};
+  const auto map = [&](KeyCode keycode) {
+    return Checked(display_.get(), [&] { XChangeKeyboardMapping(display_.get(), keycode, 2, syms, 1); });
+  };
   keymap_.Update();
-  // Round the spare keycodes in turn: a client that reads the map late
-  // then still finds the keysym of a key it has just been sent, not the one
-  // of the next character on the same keycode.
-  std::vector<KeyCode> spare = keymap_.SpareKeycodes();
-  std::rotate(spare.begin(), std::upper_bound(spare.begin(), spare.end(), lastSpare_), spare.end());
-  for (KeyCode keycode : spare) {
-    if (std::any_of(borrowed_.begin(), borrowed_.end(), [&](const auto& b) { return b.second == keycode; }) ||
-        std::any_of(named_.begin(), named_.end(), [&](const NamedPress& p) { return p.keycode == keycode; }))
+  for (KeyCode keycode : keymap_.SpareKeycodes()) {
+    if (SpareInUse(keycode) ||
+        std::any_of(mapped_.begin(), mapped_.end(), [&](const auto& m) { return m.first == keycode; }))
       continue;
-    // The same keysym on both levels: a Shift the user holds changes nothing.
-    KeySym syms[2] = {sym, sym};
-    if (Checked(display_.get(), [&] { XChangeKeyboardMapping(display_.get(), keycode, 2, syms, 1); })) {
-      lastSpare_ = keycode;
+    if (map(keycode)) {
+      mapped_.emplace_back(keycode, sym);
       return keycode;
     }
+  }
+  for (size_t i = 0; i < mapped_.size(); ++i) {
+    if (SpareInUse(mapped_[i].first)) continue;
+    // Its last key may still be on its way through the target's queue.
+    XSync(display_.get(), False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(restoreDelayMs_));
+    if (!map(mapped_[i].first)) return 0;
+    mapped_[i].second = sym;
+    return use(i);
   }
   return 0;
 }
 
-void X11KeyInjector::ReturnSpare(KeyCode keycode) {
-  // The target reads the map again when it sees the change; undoing it at
-  // once could leave it reading the map without the keysym.
+void X11KeyInjector::RestoreSpares() {
+  if (mapped_.empty()) return;
   XSync(display_.get(), False);
   std::this_thread::sleep_for(std::chrono::milliseconds(restoreDelayMs_));
   KeySym none = NoSymbol;
-  Checked(display_.get(), [&] { XChangeKeyboardMapping(display_.get(), keycode, 1, &none, 1); });
+  for (const auto& m : mapped_)
+    Checked(display_.get(), [&] { XChangeKeyboardMapping(display_.get(), m.first, 1, &none, 1); });
+  mapped_.clear();
 }
 
 }  // namespace km27

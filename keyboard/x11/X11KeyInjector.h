@@ -27,9 +27,10 @@ using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
 class X11KeyInjector final : public IKeyInjector {
  public:
   // `codePage`: the program's code page now (the language may change it).
-  // `restoreDelayMs`: how long a spare keycode keeps its keysym after the
-  // key-up, so that the target has read the changed map before it is undone.
-  X11KeyInjector(DisplayPtr display, std::function<int()> codePage, int restoreDelayMs = 30);
+  // `restoreDelayMs`: how long the map stays unchanged after a key sent on a
+  // spare keycode before that keycode gets another keysym (or its nothing
+  // back, at the end), so that the target has read the map it was sent with.
+  X11KeyInjector(DisplayPtr display, std::function<int()> codePage, int restoreDelayMs = 100);
   ~X11KeyInjector() override;
 
   // Opens the display ($DISPLAY when empty) and checks XTEST and XKB; on
@@ -48,10 +49,13 @@ class X11KeyInjector final : public IKeyInjector {
   void Key(KeyCode keycode, bool up);
   bool HeldByUser(unsigned modifierMask);
   KeyCode ModifierKey(StrokeModifier modifier, unsigned* mask);
-  // Maps a spare keycode to `sym` for a key-down; 0 when none is free or the
-  // server refused.
+  // A spare keycode that gives `sym` for a key-down: one that already does,
+  // else a free one, else the one used longest ago, mapped to it; 0 when
+  // every spare keycode is down or the server refused.
   KeyCode BorrowSpare(uint32_t sym);
-  void ReturnSpare(KeyCode keycode);
+  bool SpareInUse(KeyCode keycode) const;
+  // Gives every borrowed spare keycode its nothing back.
+  void RestoreSpares();
 
   DisplayPtr display_;
   std::function<int()> codePage_;
@@ -66,7 +70,10 @@ class X11KeyInjector final : public IKeyInjector {
     bool shift, level3, spare;
   };
   std::vector<NamedPress> named_;  // named keys down, in the order pressed
-  KeyCode lastSpare_ = 0;
+  // Spare keycodes holding a keysym of ours, the one used longest ago first.
+  // They keep it while the program types: a target that reads the changed
+  // map late (a busy machine) still finds the keysym of a key it was sent.
+  std::vector<std::pair<KeyCode, uint32_t>> mapped_;
 };
 
 }  // namespace km27

@@ -171,12 +171,22 @@ e2e_wait_converting() {
 
 # Starts the target window and gives it the keyboard focus.
 e2e_start_target() {
-  E2E_TARGET_OUT="$E2E_AUX/target.txt"
+  # One target at a time, each with a file of its own: keys meant for the new
+  # one must not be taken for what an earlier one shows.
+  if [ -n "${E2E_TARGET_PID:-}" ]; then
+    kill "$E2E_TARGET_PID" 2>/dev/null
+    wait "$E2E_TARGET_PID" 2>/dev/null
+  fi
+  E2E_TARGETS=$((${E2E_TARGETS:-0} + 1))
+  E2E_TARGET_OUT="$E2E_AUX/target-$E2E_TARGETS.txt"
   "$E2E_BIN/km27target_gtk" "$E2E_TARGET_OUT" >/dev/null 2>&1 &
-  E2E_PIDS+=($!)
+  local pid=$!
+  E2E_TARGET_PID=$pid
+  E2E_PIDS+=($pid)
   local id=""
   for _ in $(seq 1 100); do
-    id=$(xdotool search --name '^KM27 Target$' 2>/dev/null | head -1)
+    # This one, not a target window an earlier step left.
+    id=$(xdotool search --onlyvisible --pid "$pid" --name '^KM27 Target$' 2>/dev/null | head -1)
     [ -n "$id" ] && [ -f "$E2E_TARGET_OUT" ] && break
     sleep 0.1
   done
