@@ -1,4 +1,5 @@
 #include "settings/posix/PosixFileSystem.h"
+#include "common/posix/UniqueFd.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -22,25 +23,6 @@ FileError Error(const std::string& what, const std::string& path, int err) {
   return FileError(what + " " + path + ": " + std::strerror(err));
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
 bool EndsWithNoCase(const std::string& name, const std::string& ext) {
   return name.size() > ext.size() && SameText(name.substr(name.size() - ext.size()), ext);
 }
@@ -62,7 +44,7 @@ bool PosixFileSystem::FileExists(const std::string& path) {
 }
 
 ByteString PosixFileSystem::ReadWholeFile(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) throw Error("Cannot open", path, errno);
   ByteString out;
   char buf[65536];
@@ -80,7 +62,7 @@ ByteString PosixFileSystem::ReadWholeFile(const std::string& path) {
 
 std::string PosixFileSystem::WriteTemp(const std::string& path, const ByteString& content, unsigned mode) {
   std::string temp = path + ".XXXXXX";
-  Fd fd(::mkstemp(temp.data()));
+  UniqueFd fd(::mkstemp(temp.data()));
   if (fd.get() < 0) throw Error("Cannot create a file beside", path, errno);
   auto fail = [&](const char* what) {
     int err = errno;

@@ -1,4 +1,5 @@
 #include "shell/posix/PosixDesktopShell.h"
+#include "common/posix/UniqueFd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,32 +42,12 @@ void MakeFolders(const std::string& dir) {
   if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) throw ShellError(SystemError(dir));
 }
 
-// One open descriptor, closed with the wrapper.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
 // Writes the file whole or not at all: a temporary file beside it, synced,
 // then renamed over it.
 void WriteWhole(const std::string& path, const std::string& content, mode_t mode) {
   MakeFolders(ParentOf(path));
   std::string temp = path + ".XXXXXX";
-  Fd fd(::mkstemp(temp.data()));
+  UniqueFd fd(::mkstemp(temp.data()));
   if (fd.get() < 0) throw ShellError(SystemError(path));
   auto fail = [&](const std::string& what) {
     std::string text = SystemError(what);

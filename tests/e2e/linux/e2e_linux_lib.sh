@@ -142,7 +142,9 @@ e2e_window_wait() {
 # shows that text (a line of it).
 e2e_expect() {
   for _ in $(seq 1 $(($3 * 4))); do
-    linctl texts "$1" | cut -f2 | sed 's/\\n/\n/g' | grep -qxF "$2" && return 0
+    local texts
+    texts=$(linctl texts "$1" | cut -f2 | sed 's/\\n/\n/g')
+    grep -qxF "$2" <<<"$texts" && return 0
     sleep 0.25
   done
   e2e_fail "\"$2\" never showed in \"$1\"; it shows: $(linctl texts "$1" | cut -f2 | tr '\n' '|')"
@@ -151,7 +153,10 @@ e2e_expect() {
 # e2e_button <title> <caption> <seconds>: waits until that button is enabled.
 e2e_button() {
   for _ in $(seq 1 $(($3 * 4))); do
-    linctl texts "$1" | grep -q "^push button"$'\t'"$2"$'\t'"enabled" && return 0
+    # Read whole first: grep -q stops early, which pipefail would take for a failure.
+    local texts
+    texts=$(linctl texts "$1")
+    grep -q "^push button"$'\t'"$2"$'\t'"enabled" <<<"$texts" && return 0
     sleep 0.25
   done
   return 1
@@ -163,6 +168,27 @@ e2e_answer() {
   out=$(linctl box 15000) || e2e_fail "no message box \"$1\""
   echo "$out" | grep -qF "$1" || e2e_fail "expected the box \"$1\", got: $out"
   linctl answer "$2" 5000 || e2e_fail "the box \"$1\" has no button $2"
+}
+
+# e2e_wizard_complete: through the setup wizard that a first start shows:
+# "Connect Test" finds the simulator, a test swipe of two tracks, "Auto Start
+# Mode", Complete, "Save setup data".
+e2e_wizard_complete() {
+  local W="Initial Setup Wizard"
+  e2e_window_wait "$W" 20 || e2e_fail "the setup wizard did not appear"
+  linctl click "$W" "Connect Test" || e2e_fail "no Connect Test button"
+  e2e_expect "$W" "Test result : OK (COM$E2E_PORT)" 30
+  e2e_button "$W" Next 10 || e2e_fail "Next stays off after the reader was found"
+  linctl click "$W" Next
+  e2e_expect "$W" "Swipe a card through the reader." 10
+  sim swipe 0:4900123456789 0:1234567890 >/dev/null
+  e2e_expect "$W" "The card was read." 10
+  e2e_button "$W" Next 10 || e2e_fail "Next stays off after the test swipe"
+  linctl click "$W" Next
+  linctl click "$W" "Auto Start Mode" || e2e_fail "no \"Auto Start Mode\" choice"
+  e2e_button "$W" Complete 10 || e2e_fail "Complete stays off after the start mode was chosen"
+  linctl click "$W" Complete
+  e2e_answer "Save setup data" OK
 }
 
 e2e_wait_converting() {
